@@ -1,0 +1,29 @@
+#include "app/formbase.h"
+
+#include "app/twips.h"
+#include "look/backdrop.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+
+FormBase::FormBase(QWidget* parent) : QWidget(parent) {
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessaline.ico")));
+    // Closing through the title bar unloads the window; its next use creates it afresh.
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+double FormBase::ScaleWidth() const { return Twips::fromPx(width()); }
+double FormBase::ScaleHeight() const { return Twips::fromPx(height()); }
+
+void FormBase::Form_Paint() { Backdrop::paint(*this); }
+
+void FormBase::setClientSizeTwips(int width, int height) { resize(Twips::size(width, height)); }
+
+void FormBase::paintEvent(QPaintEvent*) { Form_Paint(); }
+
+void FormBase::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Form_Unload(event);
+    if (event->isAccepted())
+        m_unloaded = true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/formbase.h"
+
+#include <QPointer>
+
+// Each window is a single shared instance, created and loaded the first time anything uses
+// it; closing it through the title bar deletes it, and the next use starts over.
+namespace Forms {
+
+namespace detail {
+template <class W> QPointer<W>& slot() {
+    static QPointer<W> instance;
+    return instance;
+}
+void track(FormBase* form);
+} // namespace detail
+
+template <class W> bool isLoaded() {
+    const QPointer<W>& instance = detail::slot<W>();
+    return instance && !instance->isUnloaded();
+}
+
+template <class W> W& get() {
+    QPointer<W>& instance = detail::slot<W>();
+    if (!instance || instance->isUnloaded()) {
+        instance = new W();
+        detail::track(instance);
+        instance->Form_Load();
+    }
+    return *instance;
+}
+
+// Shows the window modeless, loading it first if needed, and brings it to the front.
+void bringToFront(QWidget& window);
+template <class W> W& show() {
+    W& w = get<W>();
+    bringToFront(w);
+    return w;
+}
+
+// Unloads a window without its closing handling (tests, and a failed load).
+template <class W> void unload() {
+    delete detail::slot<W>().data();
+}
+
+// Every loaded window, in the order they were created.
+QList<FormBase*> loaded();
+void unloadAll();
+
+} // namespace Forms

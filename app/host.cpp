@@ -1,0 +1,70 @@
+#include "app/host.h"
+
+#include "app/runtimeerror.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace Host {
+namespace {
+
+class WidgetBackend : public Backend {
+public:
+    Answer messageBox(const Message& m) override {
+        QMessageBox box(static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon
+                                                       : m.icon == Icon::Information ? QMessageBox::Information
+                                                       : m.icon == Icon::Warning     ? QMessageBox::Warning
+                                                       : m.icon == Icon::Critical    ? QMessageBox::Critical
+                                                                                     : QMessageBox::Question),
+                        m.title, m.text);
+        box.setTextFormat(Qt::PlainText);
+        if (m.buttons == Buttons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        const int result = box.exec();
+        if (m.buttons == Buttons::Ok)
+            return Answer::Ok;
+        return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+
+    void endProgram(int exitCode) override {
+        // Leaves the event loop right after the current handler: windows are destroyed without
+        // their close handling, which is what "end at once" means here.
+        QCoreApplication::exit(exitCode);
+    }
+};
+
+WidgetBackend widgetBackend;
+Backend* current = &widgetBackend;
+
+} // namespace
+
+Answer messageBox(const QString& text, Buttons buttons, const QString& title, Icon icon) {
+    return current->messageBox({text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title,
+                                buttons, icon});
+}
+
+void endProgram(int exitCode) { current->endProgram(exitCode); }
+
+void reportUncaught(const RuntimeError& error) {
+    messageBox(QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
+               Buttons::Ok, {}, Icon::Critical);
+    endProgram(1);
+}
+
+void reportError(const RuntimeError& error, const QString& context) {
+    QString text = context.isEmpty() ? QString() : context + QStringLiteral("\n\n");
+    text += QStringLiteral("Error %1: %2").arg(error.number()).arg(error.description());
+    messageBox(text, Buttons::Ok, {}, Icon::Warning);
+}
+
+Backend* setBackend(Backend* backend) {
+    Backend* previous = current;
+    current = backend ? backend : &widgetBackend;
+    return previous;
+}
+
+} // namespace Host

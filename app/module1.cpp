@@ -1,0 +1,9 @@
+#include "app/module1.h"
+
+namespace {
+Module1 state;
+}
+
+Module1& shared() { return state; }
+
+void resetShared() { state = Module1{}; }

@@ -1,0 +1,5 @@
+#include "app/runtimeerror.h"
+
+RuntimeError::RuntimeError(int number, QString description)
+    : m_number(number), m_description(std::move(description)),
+      m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toUtf8()) {}

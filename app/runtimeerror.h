@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// A failure that no handler dealt with: a number and a description, reported to the user
+// by the one place that catches what escapes an event handler (see TessalineApp).
+class RuntimeError : public std::exception {
+public:
+    RuntimeError(int number, QString description);
+
+    int number() const { return m_number; }
+    QString description() const { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+    // Numbers used where the failure is ours rather than the database engine's.
+    enum : int {
+        Overflow = 6,
+        SubscriptOutOfRange = 9,
+        FileNotFound = 53,
+        PermissionDenied = 70,
+        PathFileAccess = 75,
+        DatabaseNotFound = 3024,
+        TableNotFound = 3078,
+        ItemNotFound = 3265,
+        DatabaseLocked = 3260,
+        NotADatabase = 3343,
+        WriteFailed = 3051,
+    };
+
+private:
+    int m_number;
+    QString m_description;
+    QByteArray m_what;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+class QString;
+
+// Start-up: loads the verse library from the verse database and opens the practice window.
+// Throws RuntimeError when the database cannot be read; no window is shown then.
+void Main();
+
+// Fills the verse library from the database at path (every row, in title order).
+void loadVerseLibrary(const QString& path);

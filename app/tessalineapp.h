@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+
+class QKeyEvent;
+
+// The application object: delivers key preview to the windows that ask for it and is the one
+// place where an error that escaped an event handler is caught and reported.
+class TessalineApp : public QApplication {
+    Q_OBJECT
+public:
+    TessalineApp(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Font and look settings shared by every window.
+    static void applyLook();
+
+    // Hands a key press to the window's Form_KeyPress when that window previews keys.
+    static void previewKey(QWidget* receiver, QKeyEvent* event);
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/formbase.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+// The verse card: the current verse's title and full text, as they were when it loaded.
+class Form3 : public FormBase {
+    Q_OBJECT
+public:
+    Form3();
+
+    QPushButton* Command1; // Ok
+    QLabel* Label1;
+
+    void Form_Load() override;
+    void Command1_Click();
+};

@@ -1,0 +1,8 @@
+#include "editor/frmverses.h"
+
+#include "app/twips.h"
+
+frmverses::frmverses() {
+    setWindowTitle(QStringLiteral("verses"));
+    setClientSizeTwips(6825, 5115);
+}

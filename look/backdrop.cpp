@@ -1,0 +1,55 @@
+#include "look/backdrop.h"
+
+#include "app/forms.h"
+#include "app/twips.h"
+#include "practice/form1.h"
+
+#include <QPainter>
+
+namespace Backdrop {
+
+void paintTiles(Surface& target, double tileWidth, double tileHeight) {
+    // The stepping below would never end on a tile without area.
+    if (!(tileWidth > 0) || !(tileHeight > 0))
+        return;
+    for (double y = 0; y < target.scaleHeight(); y += tileHeight)
+        for (double x = 0; x < target.scaleWidth(); x += tileWidth)
+            target.paintPicture(x, y, tileWidth, tileHeight);
+}
+
+namespace {
+
+class WidgetSurface : public Surface {
+public:
+    WidgetSurface(FormBase& form, const QPixmap& picture)
+        : m_form(form), m_painter(&form), m_picture(picture) {}
+
+    double scaleWidth() const override { return m_form.ScaleWidth(); }
+    double scaleHeight() const override { return m_form.ScaleHeight(); }
+
+    void paintPicture(double x, double y, double width, double height) override {
+        const QRectF to(x / Twips::PerPixel, y / Twips::PerPixel, width / Twips::PerPixel,
+                        height / Twips::PerPixel);
+        if (to.size() == m_picture.size())
+            m_painter.drawPixmap(to.topLeft(), m_picture);
+        else
+            m_painter.drawPixmap(to, m_picture, QRectF(m_picture.rect()));
+    }
+
+private:
+    FormBase& m_form;
+    QPainter m_painter;
+    const QPixmap& m_picture;
+};
+
+} // namespace
+
+void paint(FormBase& target) {
+    // Form1 reads its own picture box; the other windows read Form1's, creating it first.
+    Form1& main = Forms::get<Form1>();
+    const QPixmap picture = main.Picture1->pixmap();
+    WidgetSurface surface(target, picture);
+    paintTiles(surface, main.Picture1ScaleWidth(), main.Picture1ScaleHeight());
+}
+
+} // namespace Backdrop

@@ -1,0 +1,25 @@
+#pragma once
+
+class QWidget;
+class FormBase;
+
+// Covers a window's client area with tiles of the practice window's backdrop picture.
+namespace Backdrop {
+
+// What the tiling routine needs of the window it paints on; sizes and positions in twips.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    virtual double scaleWidth() const = 0;
+    virtual double scaleHeight() const = 0;
+    virtual void paintPicture(double x, double y, double width, double height) = 0;
+};
+
+// Lays the tiles row by row from (0, 0), each at the picture's own size; the client size is
+// read afresh before every row and every tile. A tile without area draws nothing.
+void paintTiles(Surface& target, double tileWidth, double tileHeight);
+
+// Paints the target window's backdrop from Form1's Picture1 (creating Form1 if needed).
+void paint(FormBase& target);
+
+} // namespace Backdrop

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/host.h"
+
+#include <QList>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <functional>
+
+// Answers message boxes from a script and records them, and records program end, so that no
+// test ever blocks on a modal dialog.
+class ScriptedHost : public Host::Backend {
+public:
+    ScriptedHost();
+    ~ScriptedHost() override;
+
+    Host::Answer messageBox(const Host::Message& message) override;
+    void endProgram(int exitCode) override;
+
+    // Answers for the next Yes/No questions, in order; an unscripted question fails the test.
+    void answer(Host::Answer next) { m_answers.append(next); }
+    // Runs while a message box is "open", before it is answered.
+    void onMessage(std::function<void(const Host::Message&)> hook) { m_hook = std::move(hook); }
+
+    QList<Host::Message> messages;
+    QList<int> endCodes;
+
+private:
+    QList<Host::Answer> m_answers;
+    std::function<void(const Host::Message&)> m_hook;
+    Host::Backend* m_previous;
+};
+
+// A fresh program directory for one test: the verses database and favourites file live here.
+class TestProgramDir {
+public:
+    TestProgramDir();
+    ~TestProgramDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A verse row; a null QVariant is a NULL field.
+struct VerseRow {
+    QVariant title;
+    QVariant text;
+};
+
+// Writes a SQLite verses table with the rows in the given order.
+void writeVersesDb(const QString& path, const QList<VerseRow>& rows);
+QList<VerseRow> readVersesDb(const QString& path);
+
+// Unloads every window and clears the shared state.
+void resetProgram();
+
+// Lets posted events (deferred deletes, queued keys) run.
+void settle();

@@ -1,0 +1,11 @@
+#pragma once
+
+// The favourites file: program directory + "/favs.ini", two lines per slot (text, then
+// title), read into and written from the shared FavTexts / FavTitles.
+//
+// LoadFavs(): creates a missing file empty, then fills slots 0 to n-1 from the n pairs the
+// file holds; other slots keep what they held. SaveFavs(): rewrites slots 0 to 5 (12 lines,
+// CR LF). Both report their failures to the user and return false; the program keeps
+// running and the old file stays intact.
+bool LoadFavs();
+bool SaveFavs();

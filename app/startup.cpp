@@ -2,6 +2,7 @@
 
 #include "app/database.h"
 #include "app/forms.h"
+#include "app/host.h"
 #include "app/module1.h"
 #include "app/paths.h"
 #include "practice/form1.h"
@@ -61,4 +62,15 @@ void Main() {
     loadVerseLibrary(Paths::versesPath());
     shared().PracticeMode = 0;
     Forms::show<Form1>();
+}
+
+bool start() {
+    try {
+        Main();
+        return true;
+    } catch (const RuntimeError& error) {
+        Forms::unloadAll();
+        Host::reportUncaught(error);
+        return false;
+    }
 }

@@ -6,5 +6,8 @@ class QString;
 // Throws RuntimeError when the database cannot be read; no window is shown then.
 void Main();
 
+// Runs Main and reports a failure (no window shown). False when start-up failed.
+bool start();
+
 // Fills the verse library from the database at path (every row, in title order).
 void loadVerseLibrary(const QString& path);

@@ -19,13 +19,13 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPen>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -46,14 +46,18 @@ double unitHash(std::uint32_t x, std::uint32_t y, std::uint32_t seed) {
     return hash3(x, y, seed) / 4294967296.0;
 }
 
-double fade(double t) { return t * t * t * (t * (t * 6 - 15) + 10); }
+double fade(double t) {
+    return t * t * t * (t * (t * 6 - 15) + 10);
+}
 
-double mix(double a, double b, double t) { return a + (b - a) * t; }
+double mix(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
 // Value noise on a torus the size of the picture: the lattice wraps after a whole number of
 // cells across and down, so the right edge continues the left one and tiles show no seam.
 class TileNoise {
-public:
+  public:
     TileNoise(int width, int height, std::uint32_t seed) : m_w(width), m_h(height), m_seed(seed) {}
 
     double value(double x, double y, int cellsX, int cellsY, std::uint32_t layer) const {
@@ -85,7 +89,7 @@ public:
         return sum / total;
     }
 
-private:
+  private:
     int m_w, m_h;
     std::uint32_t m_seed;
 };
@@ -163,7 +167,7 @@ QList<QRgb> buttonPalette() {
     QList<QRgb> table;
     for (int i = 0; i < 256; ++i) {
         const double v = i / 255.0;
-        const double tint = 5 * std::sin(v * M_PI);
+        const double tint = 5 * std::sin(v * std::numbers::pi);
         table.append(qRgb(std::clamp(qRound(v * 255 + tint), 0, 255),
                           std::clamp(qRound(v * 255 + tint * 0.3), 0, 255),
                           std::clamp(qRound(v * 255 - tint), 0, 255)));
@@ -247,7 +251,7 @@ bool drawButton(const QString& path, const QStringList& lines, std::uint32_t see
     const QFontMetrics metrics(font);
     const int lineHeight = metrics.ascent() + 1;
     const int blockHeight = lineHeight * static_cast<int>(lines.size()) - 1;
-    // Centre the cap height rather than the full line box: these words have no descenders.
+    // Centre the lines' ascent only: none of these words has a descender.
     int baseline = (h - blockHeight) / 2 + metrics.ascent() - 1;
     for (const QString& words : lines) {
         const int x = (w - metrics.horizontalAdvance(words)) / 2;
@@ -279,10 +283,8 @@ QImage drawIconImage(int size) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    const double s = size / 32.0;
-    auto r = [s](double x, double y, double w, double h) { return QRectF(x * s, y * s, w * s, h * s); };
 
-    // Tile with a lit rim on top and a dark rim below.
+    // A rounded tile: dark outline, a lit rim top and left, a shaded rim bottom and right.
     p.setRenderHint(QPainter::Antialiasing, false);
     const double radius = size >= 32 ? 5 : 3;
     QPainterPath tile;
@@ -299,30 +301,30 @@ QImage drawIconImage(int size) {
     p.fillPath(centre, QColor(IconPalette[3]));
 
     if (size >= 32) {
-        // Cover peeking out below the pages, then the two pages and the gutter.
-        p.fillRect(r(5, 26, 22, 1), QColor(IconPalette[1]));
-        p.fillRect(r(4, 8, 24, 18), QColor(IconPalette[10]));
-        p.fillRect(r(4, 24, 24, 2), QColor(IconPalette[11]));
-        p.fillRect(r(4, 25, 24, 1), QColor(IconPalette[10]));
-        p.fillRect(r(5, 6, 11, 18), QColor(IconPalette[7]));
-        p.fillRect(r(16, 6, 11, 18), QColor(IconPalette[7]));
-        p.fillRect(r(5, 22, 11, 2), QColor(IconPalette[8]));
-        p.fillRect(r(16, 22, 11, 2), QColor(IconPalette[8]));
-        p.fillRect(r(15, 6, 1, 18), QColor(IconPalette[9]));
-        p.fillRect(r(16, 6, 1, 18), QColor(IconPalette[8]));
+        // A shadow under the book, the cover showing round the pages, the pages, the gutter.
+        p.fillRect(QRect(5, 26, 22, 1), QColor(IconPalette[1]));
+        p.fillRect(QRect(4, 8, 24, 18), QColor(IconPalette[10]));
+        p.fillRect(QRect(4, 24, 24, 2), QColor(IconPalette[11]));
+        p.fillRect(QRect(4, 25, 24, 1), QColor(IconPalette[10]));
+        p.fillRect(QRect(5, 6, 11, 18), QColor(IconPalette[7]));
+        p.fillRect(QRect(16, 6, 11, 18), QColor(IconPalette[7]));
+        p.fillRect(QRect(5, 22, 11, 2), QColor(IconPalette[8]));
+        p.fillRect(QRect(16, 22, 11, 2), QColor(IconPalette[8]));
+        p.fillRect(QRect(15, 6, 1, 18), QColor(IconPalette[9]));
+        p.fillRect(QRect(16, 6, 1, 18), QColor(IconPalette[8]));
         // Lines of text: dark runs are shown words, blue runs are hidden letters.
         struct Run {
             int x, y, w;
             bool hidden;
         };
         const Run runs[] = {
-            {7, 9, 4, false},   {12, 9, 2, false},  {7, 12, 2, false},  {10, 12, 4, true},
-            {7, 15, 5, false},  {13, 15, 1, false}, {7, 18, 3, true},   {11, 18, 3, false},
-            {18, 9, 3, false},  {22, 9, 3, true},   {18, 12, 6, false}, {18, 15, 2, false},
-            {21, 15, 4, true},  {18, 18, 4, false}, {23, 18, 2, false},
+            {7, 9, 4, false},  {12, 9, 2, false},  {7, 12, 2, false},  {10, 12, 4, true},
+            {7, 15, 5, false}, {13, 15, 1, false}, {7, 18, 3, true},   {11, 18, 3, false},
+            {18, 9, 3, false}, {22, 9, 3, true},   {18, 12, 6, false}, {18, 15, 2, false},
+            {21, 15, 4, true}, {18, 18, 4, false}, {23, 18, 2, false},
         };
         for (const Run& run : runs)
-            p.fillRect(r(run.x, run.y, run.w, 1), QColor(IconPalette[run.hidden ? 13 : 12]));
+            p.fillRect(QRect(run.x, run.y, run.w, 1), QColor(IconPalette[run.hidden ? 13 : 12]));
     } else {
         p.fillRect(QRect(2, 4, 12, 9), QColor(IconPalette[10]));
         p.fillRect(QRect(3, 3, 5, 9), QColor(IconPalette[7]));

@@ -1,0 +1,35 @@
+# cmake -DSOURCE=<built sample db> -DDESTINATION=<dir of tessaline>/verses.mdb -P install-sample.cmake
+#
+# Copies the sample database to DESTINATION only when nothing is there yet: an existing
+# verses.mdb holds the user's verses and must survive every rebuild.
+if(NOT DEFINED SOURCE OR NOT DEFINED DESTINATION)
+    message(FATAL_ERROR "install-sample.cmake needs -DSOURCE=... and -DDESTINATION=...")
+endif()
+if(NOT EXISTS "${SOURCE}")
+    message(FATAL_ERROR "The sample verse database ${SOURCE} has not been built")
+endif()
+
+# A dangling link still counts as taken: replacing it would write wherever it points.
+if(EXISTS "${DESTINATION}" OR IS_SYMLINK "${DESTINATION}")
+    return()
+endif()
+
+get_filename_component(dir "${DESTINATION}" DIRECTORY)
+file(MAKE_DIRECTORY "${dir}")
+
+# Copy under a temporary name, then move into place without replacing, so neither an
+# interrupted copy nor a file that appeared meanwhile leaves a broken or lost verses.mdb.
+set(partial "${DESTINATION}.partial")
+file(REMOVE "${partial}")
+file(COPY_FILE "${SOURCE}" "${partial}")
+file(RENAME "${partial}" "${DESTINATION}" RESULT renamed NO_REPLACE)
+if(NOT renamed EQUAL 0)
+    file(REMOVE "${partial}")
+    if(NOT EXISTS "${DESTINATION}")
+        message(FATAL_ERROR "Cannot place the sample verses at ${DESTINATION}: ${renamed}")
+    endif()
+    return()
+endif()
+# CMake may move without replacing by hard-linking, which leaves the old name behind.
+file(REMOVE "${partial}")
+message(STATUS "Placed the sample verses at ${DESTINATION}")

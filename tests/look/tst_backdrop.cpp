@@ -1,0 +1,95 @@
+#include "app/forms.h"
+#include "card/form3.h"
+#include "look/backdrop.h"
+#include "practice/form1.h"
+#include "tests/support/testmain.h"
+#include "tests/support/testsupport.h"
+
+#include <QTest>
+
+namespace {
+
+class RecordingSurface : public Backdrop::Surface {
+public:
+    RecordingSurface(double w, double h) : width(w), height(h) {}
+    double scaleWidth() const override { return width; }
+    double scaleHeight() const override { return height; }
+    void paintPicture(double x, double y, double w, double h) override {
+        tiles.append(QRectF(x, y, w, h));
+    }
+    double width, height;
+    QList<QRectF> tiles;
+};
+
+} // namespace
+
+class TestBackdrop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { resetProgram(); }
+
+    void tilePositions_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<QList<double>>("xs");
+        QTest::addColumn<QList<double>>("ys");
+        QTest::newRow("verse card") << 7605.0 << 4470.0 << QList<double>{0, 2565, 5130}
+                                    << QList<double>{0, 2460};
+        QTest::newRow("practice window") << 8955.0 << 5505.0 << QList<double>{0, 2565, 5130, 7695}
+                                         << QList<double>{0, 2460, 4920};
+        QTest::newRow("exactly two tiles wide") << 5130.0 << 100.0 << QList<double>{0, 2565}
+                                                << QList<double>{0};
+        QTest::newRow("one twip wider") << 5131.0 << 100.0 << QList<double>{0, 2565, 5130}
+                                        << QList<double>{0};
+        QTest::newRow("smaller than a tile") << 100.0 << 100.0 << QList<double>{0} << QList<double>{0};
+        QTest::newRow("no height") << 7605.0 << 0.0 << QList<double>{} << QList<double>{};
+        QTest::newRow("no width") << 0.0 << 4470.0 << QList<double>{} << QList<double>{};
+    }
+    void tilePositions() {
+        QFETCH(double, width);
+        QFETCH(double, height);
+        QFETCH(QList<double>, xs);
+        QFETCH(QList<double>, ys);
+        RecordingSurface surface(width, height);
+        Backdrop::paintTiles(surface, 2565, 2460);
+        QList<QRectF> expected;
+        for (double y : ys)
+            for (double x : xs)
+                expected.append(QRectF(x, y, 2565, 2460));
+        QCOMPARE(surface.tiles, expected);
+    }
+
+    void tileWithoutAreaDrawsNothing_data() {
+        QTest::addColumn<double>("tileWidth");
+        QTest::addColumn<double>("tileHeight");
+        QTest::newRow("zero width") << 0.0 << 2460.0;
+        QTest::newRow("zero height") << 2565.0 << 0.0;
+        QTest::newRow("negative") << -1.0 << -1.0;
+    }
+    void tileWithoutAreaDrawsNothing() {
+        QFETCH(double, tileWidth);
+        QFETCH(double, tileHeight);
+        RecordingSurface surface(7605, 4470);
+        Backdrop::paintTiles(surface, tileWidth, tileHeight);
+        QVERIFY(surface.tiles.isEmpty());
+    }
+
+    // A real window shows the practice window's picture repeated from its top-left corner.
+    void windowIsCoveredWithThePicture() {
+        ScriptedHost host;
+        Form3& card = Forms::show<Form3>();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        QVERIFY(Forms::isLoaded<Form1>()); // painting created the picture's owner
+        const QImage tile = Forms::get<Form1>().Picture1->pixmap().toImage();
+        const QImage shot = card.grab().toImage();
+        for (QPoint p : {QPoint(0, 0), QPoint(100, 5), QPoint(3, 120)}) {
+            QCOMPARE(shot.pixelColor(p), tile.pixelColor(p));
+            QCOMPARE(shot.pixelColor(p + QPoint(171, 0)), tile.pixelColor(p));
+            QCOMPARE(shot.pixelColor(p + QPoint(171 * 2, 164)), tile.pixelColor(p));
+        }
+    }
+};
+
+TESSALINE_TEST_MAIN(TestBackdrop)
+#include "tst_backdrop.moc"

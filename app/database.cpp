@@ -20,9 +20,9 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
         return RuntimeError(RuntimeError::NotADatabase,
                             QStringLiteral("'%1' is not a verse database. (%2)").arg(path, engine));
     case 8: // SQLITE_READONLY
-        return RuntimeError(RuntimeError::PermissionDenied,
-                            QStringLiteral("The verse database '%1' cannot be written. (%2)")
-                                .arg(path, engine));
+        return RuntimeError(
+            RuntimeError::PermissionDenied,
+            QStringLiteral("The verse database '%1' cannot be written. (%2)").arg(path, engine));
     default:
         break;
     }
@@ -35,9 +35,10 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
                             QStringLiteral("The table 'verses' in '%1' lacks a column the program "
                                            "needs. (%2)")
                                 .arg(path, engine));
-    return RuntimeError(native > 0 ? native : RuntimeError::PathFileAccess,
-                        QStringLiteral("The verse database '%1' could not be used. (%2)")
-                            .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
+    return RuntimeError(
+        native > 0 ? native : RuntimeError::PathFileAccess,
+        QStringLiteral("The verse database '%1' could not be used. (%2)")
+            .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
 }
 
 QSqlDatabase open(const QString& path, const QString& connectionName, Mode mode) {

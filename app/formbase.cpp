@@ -12,14 +12,24 @@ FormBase::FormBase(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-double FormBase::ScaleWidth() const { return Twips::fromPx(width()); }
-double FormBase::ScaleHeight() const { return Twips::fromPx(height()); }
+double FormBase::ScaleWidth() const {
+    return Twips::fromPx(width());
+}
+double FormBase::ScaleHeight() const {
+    return Twips::fromPx(height());
+}
 
-void FormBase::Form_Paint() { Backdrop::paint(*this); }
+void FormBase::Form_Paint() {
+    Backdrop::paint(*this);
+}
 
-void FormBase::setClientSizeTwips(int width, int height) { resize(Twips::size(width, height)); }
+void FormBase::setClientSizeTwips(int width, int height) {
+    resize(Twips::size(width, height));
+}
 
-void FormBase::paintEvent(QPaintEvent*) { Form_Paint(); }
+void FormBase::paintEvent(QPaintEvent*) {
+    Form_Paint();
+}
 
 void FormBase::closeEvent(QCloseEvent* event) {
     event->accept();

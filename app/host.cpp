@@ -9,14 +9,15 @@ namespace Host {
 namespace {
 
 class WidgetBackend : public Backend {
-public:
+  public:
     Answer messageBox(const Message& m) override {
-        QMessageBox box(static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon
-                                                       : m.icon == Icon::Information ? QMessageBox::Information
-                                                       : m.icon == Icon::Warning     ? QMessageBox::Warning
-                                                       : m.icon == Icon::Critical    ? QMessageBox::Critical
-                                                                                     : QMessageBox::Question),
-                        m.title, m.text);
+        QMessageBox box(
+            static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon
+                                           : m.icon == Icon::Information ? QMessageBox::Information
+                                           : m.icon == Icon::Warning     ? QMessageBox::Warning
+                                           : m.icon == Icon::Critical    ? QMessageBox::Critical
+                                                                         : QMessageBox::Question),
+            m.title, m.text);
         box.setTextFormat(Qt::PlainText);
         if (m.buttons == Buttons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -43,15 +44,18 @@ Backend* current = &widgetBackend;
 } // namespace
 
 Answer messageBox(const QString& text, Buttons buttons, const QString& title, Icon icon) {
-    return current->messageBox({text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title,
-                                buttons, icon});
+    return current->messageBox(
+        {text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title, buttons, icon});
 }
 
-void endProgram(int exitCode) { current->endProgram(exitCode); }
+void endProgram(int exitCode) {
+    current->endProgram(exitCode);
+}
 
 void reportUncaught(const RuntimeError& error) {
-    messageBox(QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
-               Buttons::Ok, {}, Icon::Critical);
+    messageBox(
+        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description()),
+        Buttons::Ok, {}, Icon::Critical);
     endProgram(1);
 }
 

@@ -4,6 +4,10 @@ namespace {
 Module1 state;
 }
 
-Module1& shared() { return state; }
+Module1& shared() {
+    return state;
+}
 
-void resetShared() { state = Module1{}; }
+void resetShared() {
+    state = Module1{};
+}

@@ -17,7 +17,11 @@ void setProgramDir(const QString& dir) {
     overridden = true;
 }
 
-QString versesPath() { return programDir() + QStringLiteral("/verses.mdb"); }
-QString favsPath() { return programDir() + QStringLiteral("/favs.ini"); }
+QString versesPath() {
+    return programDir() + QStringLiteral("/verses.mdb");
+}
+QString favsPath() {
+    return programDir() + QStringLiteral("/favs.ini");
+}
 
 } // namespace Paths

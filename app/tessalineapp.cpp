@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 
 // Resources compiled into a static library must be registered by hand.
-static void initResources() { Q_INIT_RESOURCE(tessaline); }
+static void initResources() {
+    Q_INIT_RESOURCE(tessaline);
+}
 
 TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     initResources();
@@ -19,7 +21,8 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 void TessalineApp::applyLook() {
     // Metric-compatible faces for the fonts the windows ask for by name.
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
+                              QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 }

@@ -9,12 +9,18 @@ namespace Twips {
 
 inline constexpr int PerPixel = 15;
 
-constexpr int px(int twips) { return twips / PerPixel; }
+constexpr int px(int twips) {
+    return twips / PerPixel;
+}
 inline QRect rect(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
 }
-inline QSize size(int width, int height) { return QSize(px(width), px(height)); }
-constexpr double fromPx(double pixels) { return pixels * PerPixel; }
+inline QSize size(int width, int height) {
+    return QSize(px(width), px(height));
+}
+constexpr double fromPx(double pixels) {
+    return pixels * PerPixel;
+}
 
 // 15 twips per pixel is 96 pixels per inch: a font of p points is p * 96 / 72 pixels high,
 // whatever the screen reports, so text keeps its size relative to the layout.

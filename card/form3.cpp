@@ -28,4 +28,6 @@ void Form3::Form_Load() {
     Label1->setText(shared().CurrentText);
 }
 
-void Form3::Command1_Click() { close(); }
+void Form3::Command1_Click() {
+    close();
+}

@@ -50,10 +50,16 @@ Form1::Form1() {
     Command1->setFocus();
 }
 
-double Form1::Picture1ScaleWidth() const { return Twips::fromPx(Picture1->pixmap().width()); }
-double Form1::Picture1ScaleHeight() const { return Twips::fromPx(Picture1->pixmap().height()); }
+double Form1::Picture1ScaleWidth() const {
+    return Twips::fromPx(Picture1->pixmap().width());
+}
+double Form1::Picture1ScaleHeight() const {
+    return Twips::fromPx(Picture1->pixmap().height());
+}
 
-void Form1::PrepareVerse() { PracticeRules::prepareVerse(shared(), *this); }
+void Form1::PrepareVerse() {
+    PracticeRules::prepareVerse(shared(), *this);
+}
 
 void Form1::Command1_Click() {
     // A blank typed on the focused button also presses it; typing a verse must not leave it.
@@ -61,7 +67,9 @@ void Form1::Command1_Click() {
         showFavourites();
 }
 
-void Form1::Command1_MouseDown() { showFavourites(); }
+void Form1::Command1_MouseDown() {
+    showFavourites();
+}
 
 void Form1::Command2_Click() {
     shared().PracticeMode = 1;
@@ -73,18 +81,26 @@ void Form1::Command3_Click() {
     Command1->setFocus();
 }
 
-void Form1::Command4_Click() { Host::endProgram(0); }
+void Form1::Command4_Click() {
+    Host::endProgram(0);
+}
 
-void Form1::Command5_Click() { Forms::show<Form3>(); }
+void Form1::Command5_Click() {
+    Forms::show<Form3>();
+}
 
 void Form1::Command6_Click() {
     PracticeRules::hint(shared(), *this);
     Command1->setFocus();
 }
 
-void Form1::Form_KeyPress(qint16& keyAscii) { PracticeRules::keyPress(shared(), *this, keyAscii); }
+void Form1::Form_KeyPress(qint16& keyAscii) {
+    PracticeRules::keyPress(shared(), *this, keyAscii);
+}
 
-void Form1::setCaption(const QString& caption) { setWindowTitle(caption); }
+void Form1::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
 
 void Form1::showMasked(const QString& masked) {
     Label1->setText(masked);
@@ -96,7 +112,9 @@ bool Form1::askTryAgain() {
                             QStringLiteral("Choice:")) == Host::Answer::Yes;
 }
 
-void Form1::showFavourites() { Forms::show<Form4>(); }
+void Form1::showFavourites() {
+    Forms::show<Form4>();
+}
 
 void Form1::refuse(const QString& message) {
     showMasked(QString());

@@ -11,7 +11,9 @@ PictureButton::PictureButton(const QString& picturePath, const QString& words, Q
     setFocusPolicy(Qt::StrongFocus);
 }
 
-QSize PictureButton::sizeHint() const { return m_face.size() + QSize(4, 2); }
+QSize PictureButton::sizeHint() const {
+    return m_face.size() + QSize(4, 2);
+}
 
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -8,7 +8,9 @@ namespace {
 
 // The verse length as the rules see it: read afresh each time, since the editor may replace
 // CurrentText during a run, and capped so positions stay within 16 bits.
-int verseLength(const Module1& s) { return std::min<int>(s.CurrentText.size(), MaxVerseLength); }
+int verseLength(const Module1& s) {
+    return std::min<int>(s.CurrentText.size(), MaxVerseLength);
+}
 
 // Reading past what was prepared (a verse replaced mid-run) gives an empty element.
 QChar verseChar(const Module1& s, int i) {

@@ -6,7 +6,7 @@ struct Module1;
 
 // What the practice rules need from the window that shows a run.
 class PracticeView {
-public:
+  public:
     virtual ~PracticeView() = default;
     virtual void setCaption(const QString& caption) = 0;
     // Shows the whole masked text and repaints it at once.
@@ -25,8 +25,12 @@ namespace PracticeRules {
 inline constexpr int MaxVerseLength = 32766;
 
 // Character classes by Windows-1252 code.
-inline bool isTyped(int code) { return code >= 64 && code <= 123; }
-inline bool isHidden(int code) { return code > 64 && code < 123; }
+inline bool isTyped(int code) {
+    return code >= 64 && code <= 123;
+}
+inline bool isHidden(int code) {
+    return code > 64 && code < 123;
+}
 
 // Prepares CurrentText for a run from its first character. Returns false, with CharPos 0,
 // when the verse is too long to practise.

@@ -30,7 +30,7 @@ class TestStartup : public QObject {
         QVERIFY(Forms::loaded().isEmpty());
     }
 
-private slots:
+  private slots:
     void init() {
         resetProgram();
         dir = std::make_unique<TestProgramDir>();
@@ -75,7 +75,8 @@ private slots:
     void holdsEveryRowOfALargeTable() {
         QList<VerseRow> rows;
         for (int i = 0; i < 1200; ++i)
-            rows.append({QStringLiteral("t%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("v%1").arg(i)});
+            rows.append({QStringLiteral("t%1").arg(i, 5, 10, QLatin1Char('0')),
+                         QStringLiteral("v%1").arg(i)});
         writeVersesDb(db(), rows);
         QVERIFY(start());
         QCOMPARE(shared().VerseCount, 1200);
@@ -116,7 +117,8 @@ private slots:
 
     void missingTableFails() {
         {
-            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
+            QSqlDatabase d =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
             d.setDatabaseName(db());
             QVERIFY(d.open());
             QVERIFY(QSqlQuery(d).exec(QStringLiteral("CREATE TABLE other (x TEXT)")));
@@ -127,10 +129,12 @@ private slots:
 
     void missingColumnFails() {
         {
-            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
+            QSqlDatabase d =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
             d.setDatabaseName(db());
             QVERIFY(d.open());
-            QVERIFY(QSqlQuery(d).exec(QStringLiteral("CREATE TABLE verses (title TEXT, body TEXT)")));
+            QVERIFY(
+                QSqlQuery(d).exec(QStringLiteral("CREATE TABLE verses (title TEXT, body TEXT)")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("mk"));
         expectFailure(RuntimeError::ItemNotFound, QStringLiteral("'text'"));

@@ -10,7 +10,7 @@
 namespace {
 
 class RecordingSurface : public Backdrop::Surface {
-public:
+  public:
     RecordingSurface(double w, double h) : width(w), height(h) {}
     double scaleWidth() const override { return width; }
     double scaleHeight() const override { return height; }
@@ -26,7 +26,7 @@ public:
 class TestBackdrop : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void cleanup() { resetProgram(); }
 
     void tilePositions_data() {
@@ -34,15 +34,16 @@ private slots:
         QTest::addColumn<double>("height");
         QTest::addColumn<QList<double>>("xs");
         QTest::addColumn<QList<double>>("ys");
-        QTest::newRow("verse card") << 7605.0 << 4470.0 << QList<double>{0, 2565, 5130}
-                                    << QList<double>{0, 2460};
+        QTest::newRow("verse card")
+            << 7605.0 << 4470.0 << QList<double>{0, 2565, 5130} << QList<double>{0, 2460};
         QTest::newRow("practice window") << 8955.0 << 5505.0 << QList<double>{0, 2565, 5130, 7695}
                                          << QList<double>{0, 2460, 4920};
-        QTest::newRow("exactly two tiles wide") << 5130.0 << 100.0 << QList<double>{0, 2565}
-                                                << QList<double>{0};
-        QTest::newRow("one twip wider") << 5131.0 << 100.0 << QList<double>{0, 2565, 5130}
-                                        << QList<double>{0};
-        QTest::newRow("smaller than a tile") << 100.0 << 100.0 << QList<double>{0} << QList<double>{0};
+        QTest::newRow("exactly two tiles wide")
+            << 5130.0 << 100.0 << QList<double>{0, 2565} << QList<double>{0};
+        QTest::newRow("one twip wider")
+            << 5131.0 << 100.0 << QList<double>{0, 2565, 5130} << QList<double>{0};
+        QTest::newRow("smaller than a tile")
+            << 100.0 << 100.0 << QList<double>{0} << QList<double>{0};
         QTest::newRow("no height") << 7605.0 << 0.0 << QList<double>{} << QList<double>{};
         QTest::newRow("no width") << 0.0 << 4470.0 << QList<double>{} << QList<double>{};
     }

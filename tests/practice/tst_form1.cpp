@@ -34,7 +34,7 @@ class TestForm1 : public QObject {
 
     void typeKeys(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
 
-private slots:
+  private slots:
     void init() {
         resetProgram();
         dir = std::make_unique<TestProgramDir>();
@@ -58,7 +58,8 @@ private slots:
         QCOMPARE(w.Picture1ScaleHeight(), 2460.0);
         const QList<PictureButton*> buttons{w.Command1, w.Command5, w.Command6,
                                             w.Command3, w.Command2, w.Command4};
-        const QStringList words{"Select Verse", "Show Verse", "Hint", "Letter Mode", "Word Mode", "Exit"};
+        const QStringList words{"Select Verse", "Show Verse", "Hint",
+                                "Letter Mode",  "Word Mode",  "Exit"};
         const QList<int> tops{8, 72, 128, 184, 240, 312};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->accessibleName(), words[i]);

@@ -9,7 +9,7 @@ namespace {
 
 // Records what the rules ask of the window and answers "Try Again?" from a script.
 class FakeView : public PracticeView {
-public:
+  public:
     void setCaption(const QString& c) override { caption = c; }
     void showMasked(const QString& m) override {
         shown = m;
@@ -45,26 +45,37 @@ void type(Module1& s, FakeView& view, const QString& keys) {
         PracticeRules::keyPress(s, view, qint16(Cp1252::code(c)));
 }
 
-QString shownVerse(const Module1& s) { return s.MaskedText.left(s.CurrentText.size()); }
+QString shownVerse(const Module1& s) {
+    return s.MaskedText.left(s.CurrentText.size());
+}
 
 } // namespace
 
 class TestPracticeRules : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void masking_data() {
         QTest::addColumn<QString>("verse");
         QTest::addColumn<QString>("masked");
-        QTest::newRow("letters hidden, the rest shown") << "Ab, c1!" << "--, -1!";
-        QTest::newRow("brackets and backquote are letters") << "[\\]^_`" << "------";
-        QTest::newRow("at sign and brace left blank when fresh") << "a@b{c" << "- - -";
-        QTest::newRow("bar, right brace, tilde shown") << "x|}~" << "-|}~";
-        QTest::newRow("accented letters shown") << QStringLiteral("caf\u00e9") << QStringLiteral("---\u00e9");
-        QTest::newRow("no Windows-1252 code counts as ?") << QStringLiteral("a\u03a9b") << QStringLiteral("-\u03a9-");
-        QTest::newRow("tab and line break shown") << "a\tb\nc" << "-\t-\n-";
-        QTest::newRow("markup characters") << "<b>&</b>" << "<->&</->";
-        QTest::newRow("empty verse") << "" << "";
+        QTest::newRow("letters hidden, the rest shown") << "Ab, c1!"
+                                                        << "--, -1!";
+        QTest::newRow("brackets and backquote are letters") << "[\\]^_`"
+                                                            << "------";
+        QTest::newRow("at sign and brace left blank when fresh") << "a@b{c"
+                                                                 << "- - -";
+        QTest::newRow("bar, right brace, tilde shown") << "x|}~"
+                                                       << "-|}~";
+        QTest::newRow("accented letters shown")
+            << QStringLiteral("caf\u00e9") << QStringLiteral("---\u00e9");
+        QTest::newRow("no Windows-1252 code counts as ?")
+            << QStringLiteral("a\u03a9b") << QStringLiteral("-\u03a9-");
+        QTest::newRow("tab and line break shown") << "a\tb\nc"
+                                                  << "-\t-\n-";
+        QTest::newRow("markup characters") << "<b>&</b>"
+                                           << "<->&</->";
+        QTest::newRow("empty verse") << ""
+                                     << "";
     }
     void masking() {
         QFETCH(QString, verse);
@@ -86,19 +97,32 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("masked");
         QTest::addColumn<int>("charPos");
-        QTest::newRow("letter: g") << "Go on." << 0 << "g" << "G- --." << 2;
-        QTest::newRow("letter: wrong key changes nothing") << "Go on." << 0 << "gx" << "G- --." << 2;
-        QTest::newRow("letter: o steps over the blank") << "Go on." << 0 << "gxo" << "Go --." << 3;
-        QTest::newRow("letter: o in the second word") << "Go on." << 0 << "goo" << "Go o-." << 5;
-        QTest::newRow("letter: whole verse") << "Go on." << 0 << "goon" << "Go on." << 6;
-        QTest::newRow("word: g uncovers the word") << "Go on." << 1 << "g" << "Go --." << 3;
-        QTest::newRow("word: o ends the verse") << "Go on." << 1 << "go" << "Go on." << 7;
-        QTest::newRow("word: runs over punctuation") << "ab,cd ef" << 1 << "a" << "ab,cd --" << 6;
-        QTest::newRow("case does not matter") << "aA" << 0 << "AA" << "aA" << 3;
-        QTest::newRow("blank, digit, punctuation never uncover") << "a1 b" << 0 << " 1.!" << "-1 -" << 1;
-        QTest::newRow("backspace and escape are wrong keys") << "ab" << 0 << "a\b\x1b" << "a-" << 2;
-        QTest::newRow("at sign must be typed") << "a@b" << 0 << "ab" << "a -" << 2;
-        QTest::newRow("at sign typed") << "a@b" << 0 << "a@b" << "a@b" << 4;
+        QTest::newRow("letter: g") << "Go on." << 0 << "g"
+                                   << "G- --." << 2;
+        QTest::newRow("letter: wrong key changes nothing") << "Go on." << 0 << "gx"
+                                                           << "G- --." << 2;
+        QTest::newRow("letter: o steps over the blank") << "Go on." << 0 << "gxo"
+                                                        << "Go --." << 3;
+        QTest::newRow("letter: o in the second word") << "Go on." << 0 << "goo"
+                                                      << "Go o-." << 5;
+        QTest::newRow("letter: whole verse") << "Go on." << 0 << "goon"
+                                             << "Go on." << 6;
+        QTest::newRow("word: g uncovers the word") << "Go on." << 1 << "g"
+                                                   << "Go --." << 3;
+        QTest::newRow("word: o ends the verse") << "Go on." << 1 << "go"
+                                                << "Go on." << 7;
+        QTest::newRow("word: runs over punctuation") << "ab,cd ef" << 1 << "a"
+                                                     << "ab,cd --" << 6;
+        QTest::newRow("case does not matter") << "aA" << 0 << "AA"
+                                              << "aA" << 3;
+        QTest::newRow("blank, digit, punctuation never uncover") << "a1 b" << 0 << " 1.!"
+                                                                 << "-1 -" << 1;
+        QTest::newRow("backspace and escape are wrong keys") << "ab" << 0 << "a\b\x1b"
+                                                             << "a-" << 2;
+        QTest::newRow("at sign must be typed") << "a@b" << 0 << "ab"
+                                               << "a -" << 2;
+        QTest::newRow("at sign typed") << "a@b" << 0 << "a@b"
+                                       << "a@b" << 4;
     }
     void typing() {
         QFETCH(QString, verse);
@@ -243,7 +267,8 @@ private slots:
         // Letter by letter every letter is typed; word by word the first letter of each word.
         QString keys;
         for (int i = 0; i < verse.size(); ++i)
-            if (verse[i] != QLatin1Char(' ') && (mode == 0 || i == 0 || verse[i - 1] == QLatin1Char(' ')))
+            if (verse[i] != QLatin1Char(' ') &&
+                (mode == 0 || i == 0 || verse[i - 1] == QLatin1Char(' ')))
                 keys += verse[i];
         type(s, view, keys);
         QCOMPARE(shownVerse(s), verse);

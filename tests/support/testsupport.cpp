@@ -12,7 +12,9 @@
 
 ScriptedHost::ScriptedHost() : m_previous(Host::setBackend(this)) {}
 
-ScriptedHost::~ScriptedHost() { Host::setBackend(m_previous); }
+ScriptedHost::~ScriptedHost() {
+    Host::setBackend(m_previous);
+}
 
 Host::Answer ScriptedHost::messageBox(const Host::Message& message) {
     messages.append(message);
@@ -21,18 +23,24 @@ Host::Answer ScriptedHost::messageBox(const Host::Message& message) {
     if (message.buttons == Host::Buttons::Ok)
         return Host::Answer::Ok;
     if (m_answers.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + message.text),
-                     __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + message.text), __FILE__,
+                     __LINE__);
         return Host::Answer::No;
     }
     return m_answers.takeFirst();
 }
 
-void ScriptedHost::endProgram(int exitCode) { endCodes.append(exitCode); }
+void ScriptedHost::endProgram(int exitCode) {
+    endCodes.append(exitCode);
+}
 
-TestProgramDir::TestProgramDir() { Paths::setProgramDir(m_dir.path()); }
+TestProgramDir::TestProgramDir() {
+    Paths::setProgramDir(m_dir.path());
+}
 
-TestProgramDir::~TestProgramDir() { Paths::setProgramDir(QString()); }
+TestProgramDir::~TestProgramDir() {
+    Paths::setProgramDir(QString());
+}
 
 void writeVersesDb(const QString& path, const QList<VerseRow>& rows) {
     const QString name = QStringLiteral("test-writer");

@@ -10,7 +10,7 @@
 // Answers message boxes from a script and records them, and records program end, so that no
 // test ever blocks on a modal dialog.
 class ScriptedHost : public Host::Backend {
-public:
+  public:
     ScriptedHost();
     ~ScriptedHost() override;
 
@@ -25,7 +25,7 @@ public:
     QList<Host::Message> messages;
     QList<int> endCodes;
 
-private:
+  private:
     QList<Host::Answer> m_answers;
     std::function<void(const Host::Message&)> m_hook;
     Host::Backend* m_previous;
@@ -33,13 +33,13 @@ private:
 
 // A fresh program directory for one test: the verses database and favourites file live here.
 class TestProgramDir {
-public:
+  public:
     TestProgramDir();
     ~TestProgramDir();
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 

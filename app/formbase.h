@@ -6,7 +6,7 @@
 // painted backdrop and a load handler that runs once when the single instance is created.
 class FormBase : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit FormBase(QWidget* parent = nullptr);
 
     // Client area in twips, as the window's own drawing routines measure it.
@@ -25,7 +25,7 @@ class FormBase : public QWidget {
     // Paints the backdrop; every window covers its client area with the same tiles.
     virtual void Form_Paint();
 
-  protected:
+protected:
     void setClientSizeTwips(int width, int height);
     void setKeyPreview(bool on) { m_keyPreview = on; }
     void paintEvent(QPaintEvent* event) override;
@@ -33,7 +33,7 @@ class FormBase : public QWidget {
     // Runs when the window is closed; clearing accept on the event keeps it loaded.
     virtual void Form_Unload(QCloseEvent* event) { Q_UNUSED(event); }
 
-  private:
+private:
     bool m_keyPreview = false;
     bool m_unloaded = false;
 };

@@ -9,7 +9,7 @@ namespace Host {
 namespace {
 
 class WidgetBackend : public Backend {
-  public:
+public:
     Answer messageBox(const Message& m) override {
         QMessageBox box(
             static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon

@@ -20,7 +20,7 @@ struct Message {
 };
 
 class Backend {
-  public:
+public:
     virtual ~Backend() = default;
     virtual Answer messageBox(const Message& message) = 0;
     virtual void endProgram(int exitCode) = 0;

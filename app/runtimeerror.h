@@ -6,7 +6,7 @@
 // A failure that no handler dealt with: a number and a description, reported to the user
 // by the one place that catches what escapes an event handler (see TessalineApp).
 class RuntimeError : public std::exception {
-  public:
+public:
     RuntimeError(int number, QString description);
 
     int number() const { return m_number; }
@@ -28,7 +28,7 @@ class RuntimeError : public std::exception {
         WriteFailed = 3051,
     };
 
-  private:
+private:
     int m_number;
     QString m_description;
     QByteArray m_what;

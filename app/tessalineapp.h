@@ -8,7 +8,7 @@ class QKeyEvent;
 // place where an error that escaped an event handler is caught and reported.
 class TessalineApp : public QApplication {
     Q_OBJECT
-  public:
+public:
     TessalineApp(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;

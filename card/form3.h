@@ -8,7 +8,7 @@
 // The verse card: the current verse's title and full text, as they were when it loaded.
 class Form3 : public FormBase {
     Q_OBJECT
-  public:
+public:
     Form3();
 
     QPushButton* Command1; // Ok

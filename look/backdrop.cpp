@@ -20,7 +20,7 @@ void paintTiles(Surface& target, double tileWidth, double tileHeight) {
 namespace {
 
 class WidgetSurface : public Surface {
-  public:
+public:
     WidgetSurface(FormBase& form, const QPixmap& picture)
         : m_form(form), m_painter(&form), m_picture(picture) {}
 
@@ -36,7 +36,7 @@ class WidgetSurface : public Surface {
             m_painter.drawPixmap(to, m_picture, QRectF(m_picture.rect()));
     }
 
-  private:
+private:
     FormBase& m_form;
     QPainter m_painter;
     const QPixmap& m_picture;

@@ -8,7 +8,7 @@ namespace Backdrop {
 
 // What the tiling routine needs of the window it paints on; sizes and positions in twips.
 class Surface {
-  public:
+public:
     virtual ~Surface() = default;
     virtual double scaleWidth() const = 0;
     virtual double scaleHeight() const = 0;

@@ -10,7 +10,7 @@ class PictureButton;
 // The practice window: the masked verse, six picture buttons and the hidden backdrop picture.
 class Form1 : public FormBase, private PracticeView {
     Q_OBJECT
-  public:
+public:
     Form1();
 
     QLabel* Label1;
@@ -37,7 +37,7 @@ class Form1 : public FormBase, private PracticeView {
     void Command6_Click();
     void Form_KeyPress(qint16& keyAscii) override;
 
-  private:
+private:
     void setCaption(const QString& caption) override;
     void showMasked(const QString& masked) override;
     bool askTryAgain() override;

@@ -7,18 +7,18 @@
 // mouseDown is a mouse press only: Space on a focused button clicks it but never sends it.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
-  public:
+public:
     PictureButton(const QString& picturePath, const QString& words, QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
 
-  signals:
+signals:
     void mouseDown();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-  private:
+private:
     QPixmap m_face;
 };

@@ -6,7 +6,7 @@ struct Module1;
 
 // What the practice rules need from the window that shows a run.
 class PracticeView {
-  public:
+public:
     virtual ~PracticeView() = default;
     virtual void setCaption(const QString& caption) = 0;
     // Shows the whole masked text and repaints it at once.

@@ -57,7 +57,7 @@ double mix(double a, double b, double t) {
 // Value noise on a torus the size of the picture: the lattice wraps after a whole number of
 // cells across and down, so the right edge continues the left one and tiles show no seam.
 class TileNoise {
-  public:
+public:
     TileNoise(int width, int height, std::uint32_t seed) : m_w(width), m_h(height), m_seed(seed) {}
 
     double value(double x, double y, int cellsX, int cellsY, std::uint32_t layer) const {
@@ -89,7 +89,7 @@ class TileNoise {
         return sum / total;
     }
 
-  private:
+private:
     int m_w, m_h;
     std::uint32_t m_seed;
 };

@@ -3,7 +3,7 @@
 
 class TestCp1252 : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void codes_data() {
         QTest::addColumn<QString>("character");
         QTest::addColumn<int>("code");

@@ -11,11 +11,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-class TestStartup : public QObject {
+class TestStartup : public ProgramTestCase {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramDir> dir;
-    std::unique_ptr<ScriptedHost> host;
 
     QString db() const { return dir->file(QStringLiteral("verses.mdb")); }
 
@@ -30,18 +27,7 @@ class TestStartup : public QObject {
         QVERIFY(Forms::loaded().isEmpty());
     }
 
-  private slots:
-    void init() {
-        resetProgram();
-        dir = std::make_unique<TestProgramDir>();
-        host = std::make_unique<ScriptedHost>();
-    }
-    void cleanup() {
-        resetProgram();
-        host.reset();
-        dir.reset();
-    }
-
+private slots:
     void loadsRowsInTitleOrder() {
         writeVersesDb(db(), {{"b", "text b"}, {"a", "text a"}, {"c", "text c"}});
         QVERIFY(start());

@@ -10,7 +10,7 @@
 namespace {
 
 class RecordingSurface : public Backdrop::Surface {
-  public:
+public:
     RecordingSurface(double w, double h) : width(w), height(h) {}
     double scaleWidth() const override { return width; }
     double scaleHeight() const override { return height; }
@@ -26,7 +26,7 @@ class RecordingSurface : public Backdrop::Surface {
 class TestBackdrop : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void cleanup() { resetProgram(); }
 
     void tilePositions_data() {

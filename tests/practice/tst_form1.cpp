@@ -10,11 +10,8 @@
 #include <QTest>
 
 // The practice window driven through real key and mouse events.
-class TestForm1 : public QObject {
+class TestForm1 : public ProgramTestCase {
     Q_OBJECT
-
-    std::unique_ptr<TestProgramDir> dir;
-    std::unique_ptr<ScriptedHost> host;
 
     Form1& openPractice() {
         Form1& w = Forms::show<Form1>();
@@ -34,18 +31,7 @@ class TestForm1 : public QObject {
 
     void typeKeys(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
 
-  private slots:
-    void init() {
-        resetProgram();
-        dir = std::make_unique<TestProgramDir>();
-        host = std::make_unique<ScriptedHost>();
-    }
-    void cleanup() {
-        resetProgram();
-        host.reset();
-        dir.reset();
-    }
-
+private slots:
     void opensAsLaidOut() {
         Form1& w = openPractice();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessaline"));

@@ -9,7 +9,7 @@ namespace {
 
 // Records what the rules ask of the window and answers "Try Again?" from a script.
 class FakeView : public PracticeView {
-  public:
+public:
     void setCaption(const QString& c) override { caption = c; }
     void showMasked(const QString& m) override {
         shown = m;
@@ -54,7 +54,7 @@ QString shownVerse(const Module1& s) {
 class TestPracticeRules : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void masking_data() {
         QTest::addColumn<QString>("verse");
         QTest::addColumn<QString>("masked");

@@ -89,3 +89,15 @@ void settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
+
+void ProgramTestCase::init() {
+    resetProgram();
+    dir = std::make_unique<TestProgramDir>();
+    host = std::make_unique<ScriptedHost>();
+}
+
+void ProgramTestCase::cleanup() {
+    resetProgram();
+    host.reset();
+    dir.reset();
+}

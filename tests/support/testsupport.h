@@ -3,14 +3,16 @@
 #include "app/host.h"
 
 #include <QList>
+#include <QObject>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 // Answers message boxes from a script and records them, and records program end, so that no
 // test ever blocks on a modal dialog.
 class ScriptedHost : public Host::Backend {
-  public:
+public:
     ScriptedHost();
     ~ScriptedHost() override;
 
@@ -25,7 +27,7 @@ class ScriptedHost : public Host::Backend {
     QList<Host::Message> messages;
     QList<int> endCodes;
 
-  private:
+private:
     QList<Host::Answer> m_answers;
     std::function<void(const Host::Message&)> m_hook;
     Host::Backend* m_previous;
@@ -33,13 +35,13 @@ class ScriptedHost : public Host::Backend {
 
 // A fresh program directory for one test: the verses database and favourites file live here.
 class TestProgramDir {
-  public:
+public:
     TestProgramDir();
     ~TestProgramDir();
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
 
-  private:
+private:
     QTemporaryDir m_dir;
 };
 
@@ -58,3 +60,16 @@ void resetProgram();
 
 // Lets posted events (deferred deletes, queued keys) run.
 void settle();
+
+// Base of test classes that run the program's windows: each test function gets a fresh
+// program directory, a scripted host, no windows and the shared state of program start.
+class ProgramTestCase : public QObject {
+    Q_OBJECT
+protected:
+    std::unique_ptr<TestProgramDir> dir;
+    std::unique_ptr<ScriptedHost> host;
+
+private slots:
+    void init();
+    void cleanup();
+};

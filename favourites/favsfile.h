@@ -9,3 +9,10 @@
 // running and the old file stays intact.
 bool LoadFavs();
 bool SaveFavs();
+
+class QString;
+
+// Puts a verse into favourite slot (0 to 14), with every line break (CR LF, CR or LF) in text
+// and title turned into one blank: a value that kept one would split into two lines of the
+// file and shift every pair after it.
+void storeFavourite(int slot, const QString& text, const QString& title);

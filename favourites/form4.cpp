@@ -1,8 +1,101 @@
 #include "favourites/form4.h"
 
+#include "app/forms.h"
+#include "app/host.h"
+#include "app/module1.h"
 #include "app/twips.h"
+#include "editor/frmverses.h"
+#include "favourites/favsfile.h"
+#include "favourites/wrappedbutton.h"
+#include "practice/form1.h"
+#include "practice/picturebutton.h"
+
+namespace {
+
+constexpr int CaptionLength = 140;
+
+QFont buttonFont(double points) {
+    return Twips::font(QStringLiteral("MS Sans Serif"), points, true);
+}
+
+} // namespace
 
 Form4::Form4() {
     setWindowTitle(QStringLiteral("Favorite Verses"));
     setClientSizeTwips(7800, 4365);
+
+    auto changeButton = [this](int i) {
+        auto* b = new WrappedButton(this);
+        b->setCaption(QStringLiteral("Change Verse"));
+        b->setGeometry(Twips::rect(6720, 120 + 600 * i, 975, 495));
+        b->setFont(buttonFont(8.25));
+        connect(b, &QAbstractButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
+        Command1[i] = b;
+    };
+    auto favouriteButton = [this](int i) {
+        auto* b = new WrappedButton(this);
+        b->setGeometry(Twips::rect(120, 120 + 600 * i, 6495, 495));
+        b->setFont(buttonFont(8.25));
+        connect(b, &QAbstractButton::clicked, this, [this, i] { Command3_Click(qint16(i)); });
+        Command3[i] = b;
+    };
+
+    // Created in tab order: the first "Change Verse", the six favourites, the other five
+    // "Change Verse", then "Exit".
+    changeButton(0);
+    for (int i = 0; i < Module1::ShownFavourites; ++i)
+        favouriteButton(i);
+    for (int i = 1; i < Module1::ShownFavourites; ++i)
+        changeButton(i);
+
+    Command2 = new QPushButton(QStringLiteral("Exit"), this);
+    Command2->setGeometry(Twips::rect(3120, 3840, 1335, 375));
+    Command2->setFont(buttonFont(9.75));
+    Command2->setAutoDefault(false);
+    Command2->setDefault(false);
+    connect(Command2, &QAbstractButton::clicked, this, &Form4::Command2_Click);
+
+    Command1[0]->setFocus();
+}
+
+void Form4::Form_Load() {
+    LoadFavs();
+    for (int i = 0; i < Module1::ShownFavourites; ++i)
+        setFavouriteCaption(i);
+}
+
+void Form4::Command1_Click(qint16 index) {
+    shared().FavSlot = index;
+    Forms::show<frmverses>();
+}
+
+void Form4::Command2_Click() {
+    Host::endProgram(0);
+}
+
+void Form4::Command3_Click(qint16 index) {
+    Module1& s = shared();
+    s.FavSlot = index;
+    s.CurrentText = s.FavTexts[index];
+    s.CurrentTitle = s.FavTitles[index];
+    // A fresh mask: nothing of a run left half typed shows through.
+    s.MaskedText = QString(255, QLatin1Char(' '));
+    Forms::get<Form1>().PrepareVerse();
+    Form1& practice = Forms::show<Form1>();
+    practice.Command1->setFocus();
+    practice.activateWindow();
+}
+
+void Form4::setFavouriteCaption(int index) {
+    auto* button = static_cast<WrappedButton*>(Command3[index]);
+    button->setCaption(favouriteCaption(shared().FavTexts[index]));
+    button->repaint();
+}
+
+QString Form4::favouriteCaption(const QString& text) {
+    QString caption = text.left(CaptionLength);
+    // Never end on half a character outside the basic plane.
+    if (caption.size() == CaptionLength && caption.back().isHighSurrogate())
+        caption.chop(1);
+    return caption;
 }

@@ -5,6 +5,7 @@
 #include "app/paths.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -97,6 +98,8 @@ void ProgramTestCase::init() {
 }
 
 void ProgramTestCase::cleanup() {
+    // A test may have made the directory read-only; it must still be removable.
+    QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     resetProgram();
     host.reset();
     dir.reset();

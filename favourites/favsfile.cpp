@@ -1,0 +1,159 @@
+#include "favourites/favsfile.h"
+
+#include "app/cp1252.h"
+#include "app/host.h"
+#include "app/module1.h"
+#include "app/paths.h"
+#include "app/runtimeerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// The file keeps the first six slots; the rest only ever come from a longer file.
+constexpr int SavedSlots = Module1::ShownFavourites;
+
+RuntimeError fileError(const QFileDevice& file, const QString& path, const QString& doing) {
+    if (QFileInfo(path).isDir())
+        return RuntimeError(RuntimeError::PathFileAccess,
+                            QStringLiteral("'%1' is a folder, not a file.").arg(path));
+    const int number = file.error() == QFileDevice::PermissionsError
+                           ? int(RuntimeError::PermissionDenied)
+                           : int(RuntimeError::PathFileAccess);
+    return RuntimeError(
+        number, QStringLiteral("Could not %1 '%2': %3").arg(doing, path, file.errorString()));
+}
+
+void reportLoadFailure(const RuntimeError& error) {
+    Host::reportError(error, QStringLiteral("The favourite verses could not be read."));
+}
+
+// A file written by this program in Windows-1252 is rarely valid UTF-8 unless it is plain
+// ASCII, where both readings agree; one saved as UTF-8 (or edited elsewhere) reads as such.
+QString decode(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return Cp1252::decode(bytes);
+}
+
+// Reads lines ended by CR, CR LF or LF; past the end every line reads as empty.
+class LineReader {
+public:
+    explicit LineReader(const QString& text) : m_text(text) {}
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+
+    QString readLine() {
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size() && m_text[m_pos] != u'\r' && m_text[m_pos] != u'\n')
+            ++m_pos;
+        const QString line = m_text.sliced(start, m_pos - start);
+        if (m_pos < m_text.size()) {
+            const bool crlf =
+                m_text[m_pos] == u'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'\n';
+            m_pos += crlf ? 2 : 1;
+        }
+        return line;
+    }
+
+private:
+    const QString& m_text;
+    qsizetype m_pos = 0;
+};
+
+QString oneLine(QString value) {
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
+    return value;
+}
+
+} // namespace
+
+bool LoadFavs() {
+    const QString path = Paths::favsPath();
+    QFile file(path);
+
+    // A first run starts with an empty file; an existing one is left as it is, even read-only.
+    if (!QFileInfo::exists(path)) {
+        if (!file.open(QIODevice::Append)) {
+            reportLoadFailure(fileError(file, path, QStringLiteral("create")));
+            return false;
+        }
+        file.close();
+    }
+
+    if (!file.open(QIODevice::ReadOnly)) {
+        reportLoadFailure(fileError(file, path, QStringLiteral("open")));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reportLoadFailure(fileError(file, path, QStringLiteral("read")));
+        return false;
+    }
+
+    const QString text = decode(bytes);
+    LineReader reader(text);
+    Module1& s = shared();
+    for (int i = 0; i < Module1::FavSlotCount && !reader.atEnd(); ++i) {
+        s.FavTexts[i] = reader.readLine();
+        s.FavTitles[i] = reader.readLine();
+    }
+    return true;
+}
+
+bool SaveFavs() {
+    const Module1& s = shared();
+    QString content;
+    for (int i = 0; i < SavedSlots; ++i) {
+        content += s.FavTexts[i] + QLatin1String("\r\n");
+        content += s.FavTitles[i] + QLatin1String("\r\n");
+    }
+    // Windows-1252 keeps the file as older copies of the program wrote it; a character the code
+    // page lacks would turn into "?", so such a file is written as UTF-8 instead.
+    const QByteArray bytes =
+        Cp1252::canEncode(content) ? Cp1252::encode(content) : content.toUtf8();
+
+    const QString path = Paths::favsPath();
+    // Written beside the old file and renamed over it: a failure leaves the old one whole.
+    QSaveFile file(path);
+    const auto fail = [&](const RuntimeError& error) {
+        Host::reportError(error, QStringLiteral("The favourite verses could not be saved; the "
+                                                "file keeps what it held before."));
+        return false;
+    };
+    // Unbuffered, so that a short write (a full disk) shows here: QSaveFile would otherwise
+    // flush what fits at commit and rename the cut-off file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(fileError(file, path, QStringLiteral("write")));
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        const RuntimeError error =
+            written < 0 ? fileError(file, path, QStringLiteral("write"))
+                        : RuntimeError(RuntimeError::PathFileAccess,
+                                       QStringLiteral("Could not write '%1': only %2 of %3 bytes "
+                                                      "were written (is the disk full?).")
+                                           .arg(path)
+                                           .arg(written)
+                                           .arg(bytes.size()));
+        file.cancelWriting();
+        return fail(error);
+    }
+    if (!file.commit())
+        return fail(fileError(file, path, QStringLiteral("save")));
+    return true;
+}
+
+void storeFavourite(int slot, const QString& text, const QString& title) {
+    if (slot < 0 || slot >= Module1::FavSlotCount)
+        throw RuntimeError(RuntimeError::SubscriptOutOfRange,
+                           QStringLiteral("There is no favourite slot %1.").arg(slot));
+    shared().FavTexts[slot] = oneLine(text);
+    shared().FavTitles[slot] = oneLine(title);
+}

@@ -1,0 +1,307 @@
+#include "app/module1.h"
+#include "app/paths.h"
+#include "app/runtimeerror.h"
+#include "favourites/favsfile.h"
+#include "tests/support/testmain.h"
+#include "tests/support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray crlfLines(const QList<QByteArray>& lines) {
+    QByteArray out;
+    for (const QByteArray& line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+void fillSlots(const QString& prefix) {
+    for (int i = 0; i < Module1::FavSlotCount; ++i) {
+        shared().FavTexts[i] = prefix + QString::number(i);
+        shared().FavTitles[i] = prefix + QStringLiteral("title ") + QString::number(i);
+    }
+}
+
+QStringList texts() {
+    return {shared().FavTexts.begin(), shared().FavTexts.end()};
+}
+QStringList titles() {
+    return {shared().FavTitles.begin(), shared().FavTitles.end()};
+}
+
+} // namespace
+
+// The favourites file: what is read, what is written, and what happens when the disk says no.
+class TestFavsFile : public ProgramTestCase {
+    Q_OBJECT
+
+    void writeFavs(const QByteArray& bytes) {
+        QFile f(Paths::favsPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    QByteArray readFavs() {
+        QFile f(Paths::favsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    void expectOneWarningNamingTheFile() {
+        QCOMPARE(host->messages.size(), 1);
+        QVERIFY2(host->messages.first().text.contains(Paths::favsPath()),
+                 qPrintable(host->messages.first().text));
+        QCOMPARE(host->messages.first().icon, Host::Icon::Warning);
+    }
+
+private slots:
+    void firstLoadCreatesAnEmptyFileAndKeepsSlots() {
+        fillSlots(QStringLiteral("old "));
+        QVERIFY(LoadFavs());
+        QVERIFY(QFile::exists(Paths::favsPath()));
+        QCOMPARE(QFile(Paths::favsPath()).size(), 0);
+        QCOMPARE(shared().FavTexts[0], QStringLiteral("old 0"));
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    void load_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("texts"); // slots read; every later slot keeps "old n"
+        QTest::addColumn<QStringList>("titles");
+
+        QTest::newRow("three pairs") << crlfLines({"a", "A", "b", "B", "c", "C"})
+                                     << QStringList{"a", "b", "c"} << QStringList{"A", "B", "C"};
+        const auto numbered = [](const char* prefix, int from, int to) {
+            QStringList out;
+            for (int i = from; i < to; ++i)
+                out << QLatin1String(prefix) + QString::number(i);
+            return out;
+        };
+        const auto pairs = [](const QStringList& texts, const QStringList& titles) {
+            QList<QByteArray> lines;
+            for (qsizetype i = 0; i < texts.size(); ++i)
+                lines << texts[i].toLatin1() << titles[i].toLatin1();
+            return crlfLines(lines);
+        };
+        QTest::newRow("eight pairs") << pairs(numbered("v", 0, 8), numbered("t", 0, 8))
+                                     << numbered("v", 0, 8) << numbered("t", 0, 8);
+        QTest::newRow("pairs past fifteen ignored")
+            << pairs(numbered("v", 0, 17), numbered("t", 0, 17)) << numbered("v", 0, 15)
+            << numbered("t", 0, 15);
+        QTest::newRow("LF line ends")
+            << QByteArray("a\nA\nb\nB\n") << QStringList{"a", "b"} << QStringList{"A", "B"};
+        QTest::newRow("CR line ends")
+            << QByteArray("a\rA\rb\rB") << QStringList{"a", "b"} << QStringList{"A", "B"};
+        QTest::newRow("missing last title")
+            << QByteArray("a\r\nA\r\nb\r\n") << QStringList{"a", "b"} << QStringList{"A", ""};
+        QTest::newRow("no final line end")
+            << QByteArray("a\r\nA") << QStringList{"a"} << QStringList{"A"};
+        QTest::newRow("blank line after last pair")
+            << QByteArray("a\r\nA\r\n\r\n") << QStringList{"a", ""} << QStringList{"A", ""};
+        QTest::newRow("values kept untrimmed")
+            << QByteArray(" a  \r\n\t\"A\"\r\n") << QStringList{" a  "} << QStringList{"\t\"A\""};
+        QTest::newRow("windows-1252")
+            << QByteArray("caf\xe9 \x93q\x94 \x80\r\n\xe9t\xe9\r\n")
+            << QStringList{QStringLiteral("caf\u00e9 \u201cq\u201d \u20ac")}
+            << QStringList{QStringLiteral("\u00e9t\u00e9")};
+        QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9 \xce\xa9\r\n\xe2\x82\xac\r\n")
+                               << QStringList{QStringLiteral("caf\u00e9 \u03a9")}
+                               << QStringList{QStringLiteral("\u20ac")};
+        QTest::newRow("utf-8 with byte order mark")
+            << QByteArray("\xef\xbb\xbf\xc3\xa9\r\nT\r\n") << QStringList{QStringLiteral("\u00e9")}
+            << QStringList{"T"};
+    }
+    void load() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, titles);
+        writeFavs(file);
+        fillSlots(QStringLiteral("old "));
+        QVERIFY(LoadFavs());
+        QCOMPARE(::texts().mid(0, texts.size()), texts);
+        QCOMPARE(::titles().mid(0, titles.size()), titles);
+        for (qsizetype i = texts.size(); i < Module1::FavSlotCount; ++i) {
+            QCOMPARE(shared().FavTexts[i], QStringLiteral("old %1").arg(i));
+            QCOMPARE(shared().FavTitles[i], QStringLiteral("old title %1").arg(i));
+        }
+        QCOMPARE(readFavs(), file); // reading never changes the file
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::newRow("six pairs")
+            << QStringList{"one", "two", "three", "four", "five", "six"}
+            << QStringList{"One", "Two", "Three", "Four", "Five", "Six"} << QByteArray("1252");
+        QTest::newRow("empty slots") << QStringList{"", "b", "", "", "e", ""}
+                                     << QStringList{"", "B", "", "", "", "F"} << QByteArray("1252");
+        const QString longText = QStringLiteral("Long verse, word after word. ").repeated(40);
+        QTest::newRow("long texts kept whole")
+            << QStringList{longText, "", "", "", "", longText}
+            << QStringList{"L", "", "", "", "", "L2"} << QByteArray("1252");
+        QTest::newRow("Greek saved as utf-8")
+            << QStringList{QStringLiteral("\u0395\u03bd \u03b1\u03c1\u03c7\u1fc7 caf\u00e9"),
+                           "",
+                           "",
+                           "",
+                           "",
+                           ""}
+            << QStringList{"John", "", "", "", "", ""} << QByteArray("utf-8");
+        QTest::newRow("CJK title saved as utf-8")
+            << QStringList{"a", "", "", "", "", QStringLiteral("\u20ac")}
+            << QStringList{"", "", "", QStringLiteral("\u8a69\u7bc7"), "", ""}
+            << QByteArray("utf-8");
+        QTest::newRow("characters outside the basic plane")
+            << QStringList{QStringLiteral("\U0001F54A dove"), "", "", "", "", ""}
+            << QStringList{"", "", "", "", "", ""} << QByteArray("utf-8");
+    }
+    void roundTrip() {
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, titles);
+        QFETCH(QByteArray, encoding);
+        for (int i = 0; i < 6; ++i)
+            storeFavourite(i, texts[i], titles[i]);
+        QVERIFY(SaveFavs());
+        const QByteArray bytes = readFavs();
+        QCOMPARE(bytes.count("\r\n"), 12);
+        QVERIFY(!bytes.startsWith("\xef\xbb\xbf"));
+        QString expected;
+        for (int i = 0; i < 6; ++i)
+            expected += texts[i] + "\r\n" + titles[i] + "\r\n";
+        QCOMPARE(bytes, encoding == "utf-8" ? expected.toUtf8() : expected.toLatin1());
+
+        resetShared();
+        QVERIFY(LoadFavs());
+        QCOMPARE(::texts().mid(0, 6), texts);
+        QCOMPARE(::titles().mid(0, 6), titles);
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    void savedFileHasTwelveLinesTextBeforeTitle() {
+        storeFavourite(2, QStringLiteral("Jesus wept."), QStringLiteral("John 11:35"));
+        QVERIFY(SaveFavs());
+        QCOMPARE(readFavs(),
+                 crlfLines({"", "", "", "", "Jesus wept.", "John 11:35", "", "", "", "", "", ""}));
+    }
+
+    void longerFileIsSavedBackAsSixPairs() {
+        QList<QByteArray> lines;
+        for (int i = 0; i < 8; ++i)
+            lines << "v" + QByteArray::number(i) << "t" + QByteArray::number(i);
+        writeFavs(crlfLines(lines));
+        QVERIFY(LoadFavs());
+        QCOMPARE(shared().FavTexts[7], QStringLiteral("v7"));
+        QVERIFY(SaveFavs());
+        QCOMPARE(readFavs(), crlfLines(lines.mid(0, 12)));
+    }
+
+    void windows1252FileIsWrittenBackByteForByte() {
+        const QByteArray file =
+            crlfLines({"caf\xe9 \x93quoted\x94", "\x80 5", "", "", "na\xefve", "\x96 dash \x97", "",
+                       "", "", "", "\xbfQu\xe9?", "\xa9"});
+        writeFavs(file);
+        QVERIFY(LoadFavs());
+        QVERIFY(SaveFavs());
+        QCOMPARE(readFavs(), file);
+    }
+
+    void lineBreaksInStoredValuesBecomeBlanks_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("CR LF") << "a\r\nb"
+                               << "a b";
+        QTest::newRow("CR") << "a\rb"
+                            << "a b";
+        QTest::newRow("LF") << "a\nb"
+                            << "a b";
+        QTest::newRow("LF CR is two breaks") << "a\n\rb"
+                                             << "a  b";
+        QTest::newRow("several, at both ends") << "\r\na\n\nb\r"
+                                               << " a  b ";
+    }
+    void lineBreaksInStoredValuesBecomeBlanks() {
+        QFETCH(QString, value);
+        QFETCH(QString, stored);
+        storeFavourite(0, value, value);
+        storeFavourite(1, QStringLiteral("next"), QStringLiteral("Next"));
+        QCOMPARE(shared().FavTexts[0], stored);
+        QCOMPARE(shared().FavTitles[0], stored);
+        QVERIFY(SaveFavs());
+        QCOMPARE(readFavs().count("\r\n"), 12);
+        resetShared();
+        QVERIFY(LoadFavs());
+        QCOMPARE(shared().FavTitles[0], stored);
+        QCOMPARE(shared().FavTexts[1], QStringLiteral("next"));
+    }
+
+    void storingIntoAMissingSlotFails() {
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, storeFavourite(Module1::FavSlotCount, "x", "y"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, storeFavourite(-1, "x", "y"));
+    }
+
+    void loadFailureIsReportedAndChangesNothing_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("favs.ini is a folder") << "folder";
+        QTest::newRow("favs.ini links into a missing folder") << "dangling";
+        QTest::newRow("file unreadable") << "unreadable";
+        QTest::newRow("program folder read-only, no file") << "readonly";
+    }
+    void loadFailureIsReportedAndChangesNothing() {
+        QFETCH(QString, setup);
+        const QString path = Paths::favsPath();
+        if (setup == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (setup == "dangling") {
+            QVERIFY(QFile::link(dir->file("missing/favs.ini"), path));
+        } else if (setup == "unreadable") {
+            writeFavs("new\r\nNew\r\n");
+            QVERIFY(QFile::setPermissions(path, {}));
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("permissions do not stop this user from reading");
+        } else {
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QFile(dir->file("probe")).open(QIODevice::WriteOnly))
+                QSKIP("permissions do not stop this user from writing");
+        }
+        fillSlots(QStringLiteral("old "));
+        QVERIFY(!LoadFavs());
+        expectOneWarningNamingTheFile();
+        QCOMPARE(shared().FavTexts[0], QStringLiteral("old 0"));
+        QCOMPARE(shared().FavTitles[14], QStringLiteral("old title 14"));
+    }
+
+    void saveOverAFolderIsReported() {
+        QVERIFY(QDir().mkdir(Paths::favsPath()));
+        QVERIFY(!SaveFavs());
+        expectOneWarningNamingTheFile();
+        QVERIFY(QFileInfo(Paths::favsPath()).isDir());
+    }
+
+    void failedWriteLeavesTheOldFileWhole() {
+        const QByteArray old =
+            crlfLines({"old verse", "Old", "", "", "", "", "", "", "", "", "", ""});
+        writeFavs(old);
+        storeFavourite(0, QStringLiteral("a much longer verse than the old one ").repeated(20),
+                       QStringLiteral("New"));
+        // A file size limit makes the write itself fail, whoever runs the test.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool ok = SaveFavs();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!ok);
+        expectOneWarningNamingTheFile();
+        QCOMPARE(readFavs(), old);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
+    }
+};
+
+TESSALINE_TEST_MAIN(TestFavsFile)
+#include "tst_favsfile.moc"

@@ -1,0 +1,190 @@
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app/paths.h"
+#include "editor/frmverses.h"
+#include "favourites/form4.h"
+#include "practice/form1.h"
+#include "practice/picturebutton.h"
+#include "tests/support/testmain.h"
+#include "tests/support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+void writeFavs(const QStringList& lines) {
+    QFile f(Paths::favsPath());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    for (const QString& line : lines)
+        f.write(line.toLatin1() + "\r\n");
+}
+
+// The words a button shows: its wrapped label, the only text it paints.
+QLabel* captionOf(QPushButton* button) {
+    return button->findChild<QLabel*>();
+}
+
+} // namespace
+
+// The favourites window, driven through real mouse clicks and key presses.
+class TestForm4 : public ProgramTestCase {
+    Q_OBJECT
+
+    Form4& openFavourites() {
+        Form4& w = Forms::show<Form4>();
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("favourites window not active");
+        return w;
+    }
+
+    Form1& choose(Form4& w, int slot) {
+        QTest::mouseClick(w.Command3[slot], Qt::LeftButton);
+        Form1& practice = Forms::get<Form1>();
+        if (!QTest::qWaitForWindowActive(&practice))
+            qWarning("practice window not active");
+        return practice;
+    }
+
+    void type(const QString& keys) {
+        for (QChar c : keys)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+
+private slots:
+    void opensBlankWithFocusOnFirstChangeVerse() {
+        Form4& w = openFavourites();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Favorite Verses"));
+        QCOMPARE(w.size(), QSize(520, 291));
+        QCOMPARE(QFile(Paths::favsPath()).size(), 0);
+        for (QPushButton* b : w.Command3)
+            QVERIFY(captionOf(b)->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), w.Command1[0]);
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    void tabOrderAndNoDefaultButton() {
+        Form4& w = openFavourites();
+        QList<QWidget*> expected{w.Command3.begin(), w.Command3.end()};
+        expected += QList<QWidget*>{w.Command1.begin() + 1, w.Command1.end()};
+        expected << w.Command2 << w.Command1[0];
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            QVERIFY(!b->isDefault() && !b->autoDefault());
+    }
+
+    void changeVerseShowsItsWholeCaption() {
+        Form4& w = openFavourites();
+        for (QPushButton* b : w.Command1) {
+            QLabel* label = captionOf(b);
+            QCOMPARE(label->text(), QStringLiteral("Change Verse"));
+            // Two lines, both inside the button.
+            QCOMPARE(label->height(), label->heightForWidth(label->width()));
+            QVERIFY(label->height() > label->fontMetrics().height() * 3 / 2);
+            QVERIFY(b->rect().contains(label->geometry()));
+        }
+        QCOMPARE(w.Command2->text(), QStringLiteral("Exit"));
+    }
+
+    void captions_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("short") << "Jesus wept."
+                               << "Jesus wept.";
+        const QString words = QStringLiteral("word ").repeated(40);
+        QTest::newRow("first 140 characters") << words << words.left(140);
+        QTest::newRow("exactly 140") << words.left(140) << words.left(140);
+        QTest::newRow("ampersand and markup literal") << "Faith & <b>hope</b> &amp; love"
+                                                      << "Faith & <b>hope</b> &amp; love";
+    }
+    void captions() {
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        writeFavs({"", "", "", "", "", "", "", "", "", "", text, "Title not shown"});
+        Form4& w = openFavourites();
+        QPushButton* button = w.Command3[5];
+        QLabel* label = captionOf(button);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY(label->isVisible());
+        QVERIFY(button->rect().contains(label->geometry()));
+        QCOMPARE(button->accessibleName(), caption);
+        QVERIFY(button->text().isEmpty()); // no mnemonic from "&"
+        QCOMPARE(Form4::favouriteCaption(text), caption);
+    }
+
+    void captionNeverEndsInHalfACharacter() {
+        const QString text = QStringLiteral("a").repeated(139) + QStringLiteral("\U0001F54A more");
+        QCOMPARE(Form4::favouriteCaption(text), QStringLiteral("a").repeated(139));
+    }
+
+    void unreadableFileStillOpensTheWindow() {
+        QVERIFY(QDir().mkdir(Paths::favsPath()));
+        shared().FavTexts[1] = QStringLiteral("kept");
+        Form4& w = openFavourites();
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(captionOf(w.Command3[1])->text(), QStringLiteral("kept"));
+    }
+
+    void favouriteRunsAPracticeUntilTryAgain() {
+        writeFavs({"Go on.", "Mark 1", "Be still.", "Psalm 46"});
+        Form4& w = openFavourites();
+        Form1& practice = choose(w, 1);
+        QCOMPARE(shared().FavSlot, qint16(1));
+        QCOMPARE(practice.windowTitle(), QStringLiteral("Psalm 46"));
+        QCOMPARE(shared().CharPos, qint16(1));
+        QCOMPARE(shared().MaskedText.size(), 255);
+        QCOMPARE(practice.Label1->text().left(9), QStringLiteral("-- -----."));
+        QCOMPARE(QApplication::focusWidget(), practice.Command1);
+
+        type(QStringLiteral("be st"));
+        QCOMPARE(practice.Label1->text().left(9), QStringLiteral("Be st---."));
+        type(QStringLiteral("ill"));
+        QVERIFY(host->messages.isEmpty());
+        host->answer(Host::Answer::No);
+        type(QStringLiteral("x"));
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(host->messages.first().text, QStringLiteral("Try Again?"));
+        QVERIFY(w.isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+
+    void anotherFavouriteReplacesAHalfTypedVerse() {
+        writeFavs({"Pray without ceasing, and rejoice evermore.", "Thess", "Go on.", "Mark"});
+        Form4& w = openFavourites();
+        Form1& practice = choose(w, 0);
+        type(QStringLiteral("pray wi"));
+        QCOMPARE(shared().CharPos, qint16(8));
+
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        choose(w, 1);
+        QCOMPARE(practice.windowTitle(), QStringLiteral("Mark"));
+        QCOMPARE(shared().CharPos, qint16(1));
+        QCOMPARE(practice.Label1->text(), QStringLiteral("-- --.").leftJustified(255));
+        type(QStringLiteral("g"));
+        QCOMPARE(practice.Label1->text().left(6), QStringLiteral("G- --."));
+    }
+
+    void changeVerseOpensTheEditorForItsSlot() {
+        Form4& w = openFavourites();
+        QTest::mouseClick(w.Command1[3], Qt::LeftButton);
+        QCOMPARE(shared().FavSlot, qint16(3));
+        QVERIFY(Forms::isLoaded<frmverses>());
+        QVERIFY(Forms::get<frmverses>().isVisible());
+    }
+
+    void exitEndsTheProgramAtOnce() {
+        Form4& w = openFavourites();
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QCOMPARE(host->endCodes, QList<int>{0});
+        QVERIFY(host->messages.isEmpty());
+    }
+};
+
+TESSALINE_TEST_MAIN(TestForm4)
+#include "tst_form4.moc"

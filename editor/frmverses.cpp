@@ -1,8 +1,236 @@
 #include "editor/frmverses.h"
 
+#include "app/forms.h"
+#include "app/host.h"
+#include "app/module1.h"
+#include "app/paths.h"
 #include "app/twips.h"
+#include "card/form3.h"
+#include "editor/databar.h"
+#include "editor/datagrid.h"
+#include "editor/mousepointer.h"
+#include "favourites/favsfile.h"
+#include "favourites/form4.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <limits>
+
+namespace {
+
+// A failure the editor survives: told to the user, and never an hourglass left behind.
+void report(const RuntimeError& error, const QString& context) {
+    MousePointer::set(MousePointer::Default);
+    Host::reportError(error, context);
+}
+
+} // namespace
 
 frmverses::frmverses() {
     setWindowTitle(QStringLiteral("verses"));
     setClientSizeTwips(6825, 5115);
+    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
+    setFont(font);
+
+    grdDataGrid = new DataGrid(this);
+    grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3105));
+    grdDataGrid->setCaption(QStringLiteral("Edit Verses"));
+
+    datPrimaryRSBar = new DataControlBar(datPrimaryRS, this);
+    datPrimaryRSBar->setGeometry(Twips::rect(0, 3480, 6525, 360));
+
+    picButtons = new QWidget(this);
+    picButtons->setGeometry(Twips::rect(0, 3120, 6525, 300));
+    auto button = [](const char* caption, QWidget* parent, int left, int top, int width,
+                     int height) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+        b->setGeometry(Twips::rect(left, top, width, height));
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+    cmdAdd = button("&Add", picButtons, 121, 0, 975, 300);
+    cmdDelete = button("&Delete", picButtons, 1217, 0, 975, 300);
+    cmdRefresh = button("&Refresh", picButtons, 2313, 0, 975, 300);
+    cmdUpdate = button("&Update", picButtons, 3409, 0, 975, 300);
+    cmdClose = button("&Close", picButtons, 4505, 0, 975, 300);
+
+    Text1 = new QLineEdit(this);
+    Text1->setGeometry(Twips::rect(120, 3960, 2775, 285));
+    Text2 = new QLineEdit(this);
+    Text2->setGeometry(Twips::rect(120, 4320, 6255, 285));
+    // The boxes carry the verse into CurrentTitle / CurrentText: never cut a long one short.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    Text2->setMaxLength(std::numeric_limits<int>::max());
+
+    Command1 = button("Select", this, 120, 4680, 975, 375);
+    Command2 = button("View Verse", this, 1320, 4680, 975, 375);
+
+    QWidget* chain[] = {grdDataGrid->view(),
+                        cmdAdd,
+                        cmdDelete,
+                        cmdRefresh,
+                        cmdUpdate,
+                        cmdClose,
+                        Text1,
+                        Text2,
+                        Command1,
+                        Command2};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+
+    datPrimaryRS.setEvents(this);
+    grdDataGrid->setDataSource(&datPrimaryRS);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmverses::cmdAdd_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmverses::cmdDelete_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmverses::cmdRefresh_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmverses::cmdUpdate_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmverses::cmdClose_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmverses::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmverses::Command2_Click);
+    grdDataGrid->setFocus();
+}
+
+frmverses::~frmverses() {
+    // Unloaded without closing (program end, a failed load): nothing is raised any more,
+    // the bound widgets go before their control, and the pointer is never left busy.
+    datPrimaryRS.setEvents(nullptr);
+    delete grdDataGrid;
+    delete datPrimaryRSBar;
+    MousePointer::set(MousePointer::Default);
+}
+
+void frmverses::Form_Load() {
+    datPrimaryRS.RecordsetType = 1;
+    datPrimaryRS.DatabaseName = Paths::versesPath();
+    datPrimaryRS.RecordSource = QString::fromLatin1(VersesQuery);
+    grdDataGrid->bindColumn(0, QStringLiteral("Title"), QStringLiteral("title"));
+    grdDataGrid->bindColumn(1, QStringLiteral("Text"), QStringLiteral("text"));
+    grdDataGrid->setColumnWidthTwips(0, 1950);
+    grdDataGrid->view()->horizontalHeader()->setStretchLastSection(true);
+    try {
+        datPrimaryRS.Refresh();
+    } catch (const RuntimeError& error) {
+        // The editor opens empty; Refresh tries again once the file is usable.
+        report(error, QStringLiteral("The verses could not be loaded for editing."));
+    }
+    grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3255));
+    datPrimaryRSBar->move(0, Twips::px(3240));
+    picButtons->move(0, Twips::px(3600));
+}
+
+void frmverses::Form_Unload(QCloseEvent*) {
+    // Closing raises Validate, which shows the hourglass: put the pointer back afterwards.
+    datPrimaryRS.Close();
+    MousePointer::set(MousePointer::Default);
+}
+
+void frmverses::cmdAdd_Click() {
+    try {
+        datPrimaryRS.recordset().MoveLast();
+    } catch (const RuntimeError& error) {
+        report(error, QStringLiteral("The new row could not be started."));
+        return;
+    }
+    QWidget* grid = grdDataGrid->view();
+    grid->setFocus();
+    // Once this handler is done, Down takes the cursor from the last row to the new-row line.
+    QCoreApplication::postEvent(grid,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+    QCoreApplication::postEvent(grid,
+                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier));
+}
+
+void frmverses::cmdDelete_Click() {
+    Recordset& rs = datPrimaryRS.recordset();
+    try {
+        rs.Delete();
+        rs.MoveNext();
+        if (rs.Eof())
+            rs.MoveLast();
+    } catch (const RuntimeError& error) {
+        report(error, QStringLiteral("The verse could not be deleted."));
+    }
+}
+
+void frmverses::cmdRefresh_Click() {
+    try {
+        datPrimaryRS.Refresh();
+    } catch (const RuntimeError& error) {
+        report(error, QStringLiteral("The verses could not be read again."));
+    }
+}
+
+void frmverses::cmdUpdate_Click() {
+    Recordset& rs = datPrimaryRS.recordset();
+    try {
+        datPrimaryRS.UpdateRecord();
+        // The saved row becomes current even when the grid's cursor had moved on.
+        if (rs.LastModified())
+            rs.setBookmark(rs.LastModified());
+    } catch (const RuntimeError& error) {
+        report(error, QStringLiteral("The changes could not be saved; they are still shown in "
+                                     "the grid."));
+    }
+}
+
+void frmverses::cmdClose_Click() {
+    MousePointer::set(MousePointer::Default);
+    close();
+}
+
+void frmverses::Command1_Click() {
+    Module1& s = shared();
+    // Loading the favourites window reads the file: done first, so storing into the slot
+    // is not overwritten by that read when the window had been closed.
+    Form4& favourites = Forms::get<Form4>();
+    storeFavourite(s.FavSlot, s.CurrentText, s.CurrentTitle);
+    favourites.setFavouriteCaption(s.FavSlot);
+    SaveFavs();
+    hide();
+    Forms::show<Form4>();
+}
+
+void frmverses::Command2_Click() {
+    Forms::show<Form3>();
+}
+
+void frmverses::datPrimaryRS_Error(int dataErr, int& response) {
+    MousePointer::set(MousePointer::Default);
+    Host::messageBox(QStringLiteral("Data error event hit err:") + datPrimaryRS.errorText(dataErr));
+    response = 0;
+}
+
+QString frmverses::fieldText(const QString& name) const {
+    try {
+        return datPrimaryRS.recordset().Fields(name).Value.toString();
+    } catch (const RuntimeError&) {
+        // No current row, or unreadable just now: empty, never the previous row's value.
+        return QString();
+    }
+}
+
+void frmverses::datPrimaryRS_Reposition() {
+    MousePointer::set(MousePointer::Default);
+    datPrimaryRS.setCaption(
+        QStringLiteral("Record: %1").arg(datPrimaryRS.recordset().AbsolutePosition() + 1));
+    Text2->setText(fieldText(QStringLiteral("text")));
+    Text1->setText(fieldText(QStringLiteral("title")));
+    // Both boxes show the start of their text, as a freshly filled box does.
+    Text1->setCursorPosition(0);
+    Text2->setCursorPosition(0);
+    shared().CurrentText = Text2->text();
+    shared().CurrentTitle = Text1->text();
+}
+
+void frmverses::datPrimaryRS_Validate(int& action, bool& save) {
+    Q_UNUSED(save)
+    if (action == DataControl::UnloadAction)
+        MousePointer::set(MousePointer::Default);
+    MousePointer::set(MousePointer::Hourglass);
 }

@@ -1,10 +1,58 @@
 #pragma once
 
 #include "app/formbase.h"
+#include "editor/datacontrol.h"
 
-// The verse editor (being built).
-class frmverses : public FormBase {
+class DataControlBar;
+class DataGrid;
+class QLineEdit;
+class QPushButton;
+
+// The verse editor: a grid over the verse table with its data control, buttons to add,
+// delete, refresh and save rows, and Select to make the current verse a favourite.
+class frmverses : public FormBase, private DataControl::Events {
     Q_OBJECT
 public:
     frmverses();
+    ~frmverses() override;
+
+    // The grid's source; its navigation bar is datPrimaryRSBar.
+    DataControl datPrimaryRS;
+
+    DataGrid* grdDataGrid;
+    DataControlBar* datPrimaryRSBar;
+    QWidget* picButtons;
+    QPushButton* cmdAdd;
+    QPushButton* cmdDelete;
+    QPushButton* cmdRefresh;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdClose;
+    QLineEdit* Text1;      // title of the current row
+    QLineEdit* Text2;      // text of the current row
+    QPushButton* Command1; // Select
+    QPushButton* Command2; // View Verse
+
+    static constexpr auto VersesQuery = "select [title],[text] from [verses] order by [title]";
+
+    void Form_Load() override;
+    void cmdAdd_Click();
+    void cmdDelete_Click();
+    void cmdRefresh_Click();
+    void cmdUpdate_Click();
+    void cmdClose_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+    void datPrimaryRS_Error(int dataErr, int& response);
+    void datPrimaryRS_Reposition();
+    void datPrimaryRS_Validate(int& action, bool& save);
+
+protected:
+    void Form_Unload(QCloseEvent* event) override;
+
+private:
+    void Validate(int& action, bool& save) override { datPrimaryRS_Validate(action, save); }
+    void Reposition() override { datPrimaryRS_Reposition(); }
+    void Error(int dataErr, int& response) override { datPrimaryRS_Error(dataErr, response); }
+    QString fieldText(const QString& name) const;
 };

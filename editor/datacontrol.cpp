@@ -1,0 +1,621 @@
+#include "editor/datacontrol.h"
+
+#include "app/database.h"
+#include "app/host.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+constexpr int PageSize = 64;
+// Past this many rows in memory the cache starts over; the rows in view are read again.
+constexpr int CacheLimit = 16384;
+constexpr int NoCurrentRecord = 3021;
+constexpr int RecordIsDeleted = 3167;
+constexpr int InvalidBookmark = 3159;
+
+int busyTimeout = Database::BusyTimeoutMs;
+
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+// NULL and the empty string read the same in a text box; an edit that changes one into the
+// other is no edit.
+bool sameText(const QVariant& a, const QVariant& b) {
+    return a.toString() == b.toString();
+}
+
+int nextConnectionNumber() {
+    static int counter = 0;
+    return ++counter;
+}
+
+} // namespace
+
+// --- Recordset: the positional face of the control ---
+
+void Recordset::MoveFirst() {
+    m_control.move(DataControl::MoveFirstAction, DataControl::Target::First);
+}
+void Recordset::MovePrevious() {
+    m_control.move(DataControl::MovePreviousAction, DataControl::Target::Previous);
+}
+void Recordset::MoveNext() {
+    m_control.move(DataControl::MoveNextAction, DataControl::Target::Next);
+}
+void Recordset::MoveLast() {
+    m_control.move(DataControl::MoveLastAction, DataControl::Target::Last);
+}
+
+bool Recordset::Eof() const {
+    return m_control.m_rowids.isEmpty() || m_control.m_pos >= m_control.rowCount();
+}
+
+bool Recordset::Bof() const {
+    return m_control.m_rowids.isEmpty() || m_control.m_pos < 0;
+}
+
+void Recordset::Delete() {
+    m_control.deleteCurrent();
+}
+
+void Recordset::Update() {
+    DataControl& c = m_control;
+    emit c.flushRequested();
+    int action = DataControl::UpdateAction;
+    bool save = c.m_hasPending;
+    if (c.m_events)
+        c.m_events->Validate(action, save);
+    if (action == DataControl::Cancel)
+        return;
+    if (save)
+        c.commitPending();
+    else
+        c.cancelPending();
+}
+
+int Recordset::RecordCount() const {
+    return m_control.rowCount();
+}
+
+int Recordset::AbsolutePosition() const {
+    return m_control.currentRowIndex();
+}
+
+Field Recordset::Fields(const QString& name) const {
+    const DataControl& c = m_control;
+    const int field = c.fieldIndex(name);
+    if (field < 0)
+        throw RuntimeError(RuntimeError::ItemNotFound,
+                           QStringLiteral("Item '%1' not found in this collection.").arg(name));
+    if (c.m_onDeleted)
+        throw RuntimeError(RecordIsDeleted, QStringLiteral("The current record was deleted."));
+    if (c.m_adding)
+        return {name, c.m_pendingSet.value(field) ? c.m_pending.value(field) : QVariant()};
+    const int row = c.currentRowIndex();
+    if (row < 0)
+        throw RuntimeError(NoCurrentRecord, QStringLiteral("No current record."));
+    if (c.m_pendingSet.value(field))
+        return {name, c.m_pending.value(field)};
+    return {name, c.fetchRow(row).value(field)};
+}
+
+RowBookmark Recordset::LastModified() const {
+    return m_control.m_lastModified;
+}
+
+RowBookmark Recordset::Bookmark() const {
+    const int row = m_control.currentRowIndex();
+    return row < 0 ? RowBookmark() : RowBookmark(m_control.m_rowids.at(row));
+}
+
+void Recordset::setBookmark(const RowBookmark& bookmark) {
+    const int row = bookmark ? int(m_control.m_rowids.indexOf(*bookmark)) : -1;
+    if (row < 0)
+        throw RuntimeError(InvalidBookmark, QStringLiteral("Not a valid bookmark: the row no "
+                                                           "longer exists."));
+    m_control.move(DataControl::BookmarkAction, DataControl::Target::Row, row);
+}
+
+// --- DataControl ---
+
+DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {}
+
+DataControl::~DataControl() {
+    // Going away without Close: nothing is raised any more, pending edits are dropped.
+    if (!m_connection.isEmpty())
+        Database::close(m_connection);
+}
+
+void DataControl::setCaption(const QString& caption) {
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    emit captionChanged(caption);
+}
+
+void DataControl::setBusyTimeoutMs(int ms) {
+    busyTimeout = ms;
+}
+int DataControl::busyTimeoutMs() {
+    return busyTimeout;
+}
+
+int DataControl::fieldIndex(const QString& name) const {
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int DataControl::currentRowIndex() const {
+    if (m_onDeleted || m_adding || m_pos < 0 || m_pos >= rowCount())
+        return -1;
+    return m_pos;
+}
+
+int DataControl::currentGridRow() const {
+    if (!m_loaded)
+        return -1;
+    if (m_adding)
+        return rowCount();
+    return currentRowIndex();
+}
+
+void DataControl::Refresh() {
+    // A subquery does not carry the table's rowid through, so the record source is split at
+    // its top-level FROM and the rowid list is read from the same table with the same filter
+    // and order: "select rowid from <table> <tail>". Values are read later, by rowid.
+    const RecordSourceParts parts = splitRecordSource(RecordSource);
+
+    const bool reopen = m_connection.isEmpty() || m_openPath != DatabaseName;
+    const QString name =
+        reopen ? QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber()) : m_connection;
+    QStringList fields;
+    QVector<qint64> rowids;
+    try {
+        QSqlDatabase db = reopen ? Database::open(DatabaseName, name, Database::Mode::ReadWrite)
+                                 : QSqlDatabase::database(name, false);
+        QSqlQuery q(db);
+        if (reopen && busyTimeout != Database::BusyTimeoutMs)
+            q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
+        // LIMIT 0 learns the column names without running the sort.
+        QString source = RecordSource.trimmed();
+        while (source.endsWith(QLatin1Char(';')))
+            source.chop(1);
+        if (!q.exec(QStringLiteral("select * from (%1\n) limit 0").arg(source)))
+            throw Database::errorFrom(q.lastError(), DatabaseName);
+        const QSqlRecord record = q.record();
+        for (int i = 0; i < record.count(); ++i)
+            fields.append(record.fieldName(i));
+        q.finish();
+
+        q.setForwardOnly(true);
+        // Pieces are joined by line breaks: a piece may end in a "--" comment.
+        const QString rest = parts.table + QLatin1Char('\n') + parts.tail;
+        // The tail may order by an alias of the select list; then the list comes along.
+        if (!q.exec(QStringLiteral("select rowid from ") + rest) &&
+            !q.exec(QStringLiteral("select rowid, %1\nfrom %2").arg(parts.selectList, rest)))
+            throw Database::errorFrom(q.lastError(), DatabaseName);
+        while (q.next())
+            rowids.append(q.value(0).toLongLong());
+        if (q.lastError().isValid())
+            throw Database::errorFrom(q.lastError(), DatabaseName);
+    } catch (...) {
+        if (reopen && QSqlDatabase::contains(name))
+            Database::close(name);
+        throw;
+    }
+
+    emit aboutToReset();
+    if (reopen) {
+        if (!m_connection.isEmpty())
+            Database::close(m_connection);
+        m_connection = name;
+        m_openPath = DatabaseName;
+    }
+    m_parts = parts;
+    m_fields = fields;
+    m_rowids = std::move(rowids);
+    m_cache.clear();
+    m_unreadable.clear();
+    m_loaded = true;
+    clearPending();
+    m_lastModified.reset();
+    m_pos = 0;
+    m_onDeleted = false;
+    m_adding = false;
+    emit resetDone();
+    emit currentRowChanged(-1, currentGridRow());
+    raiseReposition();
+}
+
+void DataControl::UpdateRecord() {
+    emit flushRequested();
+    commitPending();
+}
+
+void DataControl::Close() {
+    if (m_loaded) {
+        emit flushRequested();
+        int action = UnloadAction;
+        bool save = m_hasPending;
+        if (m_events)
+            m_events->Validate(action, save);
+        if (save && m_hasPending) {
+            try {
+                commitPending();
+            } catch (const RuntimeError& error) {
+                raiseError(error);
+            }
+        }
+    }
+    dropState();
+    if (!m_connection.isEmpty())
+        Database::close(m_connection);
+    m_connection.clear();
+    m_openPath.clear();
+}
+
+void DataControl::dropState() {
+    emit aboutToReset();
+    m_rowids.clear();
+    m_cache.clear();
+    m_unreadable.clear();
+    m_fields.clear();
+    m_loaded = false;
+    clearPending();
+    m_pos = 0;
+    m_onDeleted = false;
+    m_adding = false;
+    emit resetDone();
+}
+
+QString DataControl::errorText(int dataErr) const {
+    if (m_lastError && m_lastError->number() == dataErr)
+        return m_lastError->description();
+    switch (dataErr) {
+    case NoCurrentRecord:
+        return QStringLiteral("No current record.");
+    case RecordIsDeleted:
+        return QStringLiteral("The current record was deleted.");
+    case InvalidBookmark:
+        return QStringLiteral("Not a valid bookmark.");
+    case RuntimeError::DatabaseLocked:
+        return QStringLiteral("The verse database is locked by another program.");
+    case RuntimeError::DatabaseNotFound:
+        return QStringLiteral("Could not find the verse database.");
+    default:
+        return QStringLiteral("Error %1 in the verse database.").arg(dataErr);
+    }
+}
+
+void DataControl::raiseError(const RuntimeError& error) {
+    m_lastError = error;
+    int response = 1;
+    if (m_events)
+        m_events->Error(error.number(), response);
+    if (response != 0)
+        Host::reportError(error);
+}
+
+void DataControl::raiseReposition() {
+    if (m_events)
+        m_events->Reposition();
+}
+
+void DataControl::setPosition(int pos, bool adding) {
+    const int previous = currentGridRow();
+    m_pos = pos;
+    m_onDeleted = false;
+    m_adding = adding;
+    emit currentRowChanged(previous, currentGridRow());
+}
+
+void DataControl::move(int action, Target target, int row) {
+    if (!m_loaded)
+        return;
+    emit flushRequested();
+    bool save = m_hasPending;
+    if (m_events)
+        m_events->Validate(action, save);
+    if (action == Cancel)
+        return;
+    if (save)
+        commitPending();
+    else
+        cancelPending();
+
+    // Worked out after the save: storing the new-row line adds a row at the end.
+    const int count = rowCount();
+    int pos = m_pos;
+    switch (target) {
+    case Target::First:
+        pos = 0;
+        break;
+    case Target::Last:
+        pos = qMax(0, count - 1);
+        break;
+    case Target::Next:
+        pos = m_onDeleted ? m_pos : qMin(m_pos + 1, count);
+        break;
+    case Target::Previous:
+        pos = qMax(m_pos - 1, -1);
+        break;
+    case Target::Row:
+        pos = row;
+        break;
+    case Target::NewRow:
+        pos = count;
+        break;
+    }
+    setPosition(qBound(-1, pos, count), target == Target::NewRow);
+    raiseReposition();
+}
+
+bool DataControl::moveToGridRow(int row) {
+    if (!m_loaded || row < 0 || row > rowCount())
+        return false;
+    if (row == currentGridRow())
+        return true;
+    try {
+        if (row == rowCount())
+            move(AddNewAction, Target::NewRow);
+        else
+            move(BookmarkAction, Target::Row, row);
+    } catch (const RuntimeError& error) {
+        raiseError(error);
+        return false;
+    }
+    return row == currentGridRow();
+}
+
+void DataControl::navigate(Action action) {
+    if (!m_loaded || m_rowids.isEmpty())
+        return;
+    // The bar's buttons never leave the rows: Previous on the first row and Next on the last
+    // stay where they are.
+    const int count = rowCount();
+    const int here = currentRowIndex();
+    // Off the rows, the cursor sits in a gap: Next goes to the row after it, Previous to
+    // the row before.
+    const int gap = m_onDeleted ? m_pos : (m_pos < 0 ? 0 : count);
+    int row = count - 1;
+    if (action == MoveFirstAction)
+        row = 0;
+    else if (action == MovePreviousAction)
+        row = here >= 0 ? here - 1 : gap - 1;
+    else if (action == MoveNextAction)
+        row = here >= 0 ? here + 1 : gap;
+    row = qBound(0, row, count - 1);
+    try {
+        move(action, Target::Row, row);
+    } catch (const RuntimeError& error) {
+        raiseError(error);
+    }
+}
+
+void DataControl::deleteCurrent() {
+    if (!m_loaded)
+        return;
+    emit flushRequested();
+    int action = DeleteAction;
+    bool save = m_hasPending;
+    if (m_events)
+        m_events->Validate(action, save);
+    if (action == Cancel)
+        return;
+    // The edits of a row that goes away are dropped; a new-row line never stored is simply
+    // emptied.
+    if (m_adding) {
+        cancelPending();
+        return;
+    }
+    const int row = currentRowIndex();
+    if (row < 0)
+        return;
+    const qint64 id = m_rowids.at(row);
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (!db.transaction())
+            throw Database::errorFrom(db.lastError(), DatabaseName);
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("delete from %1\nwhere rowid = ?").arg(m_parts.table));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            const RuntimeError error = Database::errorFrom(q.lastError(), DatabaseName);
+            q.finish();
+            db.rollback();
+            throw error;
+        }
+        q.finish();
+        if (!db.commit()) {
+            const RuntimeError error = Database::errorFrom(db.lastError(), DatabaseName);
+            db.rollback();
+            throw error;
+        }
+    }
+    clearPending();
+    emit rowAboutToBeRemoved(row);
+    m_rowids.remove(row);
+    m_cache.remove(id);
+    if (m_lastModified == id)
+        m_lastModified.reset();
+    m_onDeleted = true;
+    emit rowRemoved(row);
+}
+
+void DataControl::clearPending() {
+    m_pending = QVector<QVariant>(m_fields.size());
+    m_pendingSet = QVector<bool>(m_fields.size(), false);
+    m_hasPending = false;
+}
+
+void DataControl::cancelPending() {
+    if (!m_hasPending)
+        return;
+    clearPending();
+    const int row = currentGridRow();
+    if (row >= 0)
+        emit rowChanged(row);
+}
+
+bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
+    if (!m_loaded || row != currentGridRow() || row < 0 || field < 0 || field >= fieldCount())
+        return false;
+    bool changed = true;
+    if (!m_adding) {
+        try {
+            changed = !sameText(fetchRow(row).value(field), value);
+        } catch (const RuntimeError&) {
+            // Unreadable just now: keep the edit; saving will tell whether the file is usable.
+        }
+    }
+    m_pending[field] = changed ? value : QVariant();
+    m_pendingSet[field] = changed;
+    m_hasPending = m_pendingSet.contains(true);
+    emit rowChanged(row);
+    return true;
+}
+
+void DataControl::commitPending() {
+    if (!m_hasPending)
+        return;
+    const bool adding = m_adding;
+    const int row = adding ? rowCount() : currentRowIndex();
+    if (row < 0)
+        return;
+
+    QStringList columns;
+    QVariantList values;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!m_pendingSet.at(i))
+            continue;
+        columns.append(quoted(m_fields.at(i)));
+        values.append(m_pending.at(i));
+    }
+
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction())
+        throw Database::errorFrom(db.lastError(), DatabaseName);
+    QSqlQuery q(db);
+    if (adding) {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks.append(QStringLiteral("?"));
+        q.prepare(QStringLiteral("insert into %1\n(%2) values (%3)")
+                      .arg(m_parts.table, columns.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", "))));
+    } else {
+        q.prepare(QStringLiteral("update %1\nset %2 = ? where rowid = ?")
+                      .arg(m_parts.table, columns.join(QStringLiteral(" = ?, "))));
+    }
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!adding)
+        q.addBindValue(m_rowids.at(row));
+
+    auto fail = [&](const RuntimeError& error) {
+        q.finish();
+        db.rollback();
+        throw error;
+    };
+    if (!q.exec())
+        fail(Database::errorFrom(q.lastError(), DatabaseName));
+    if (!adding && q.numRowsAffected() == 0)
+        fail(RuntimeError(RecordIsDeleted,
+                          QStringLiteral("The row was deleted by another program; Refresh shows "
+                                         "the rows as they are now.")));
+    const qint64 id = adding ? q.lastInsertId().toLongLong() : m_rowids.at(row);
+    q.finish();
+    if (!db.commit())
+        fail(Database::errorFrom(db.lastError(), DatabaseName));
+
+    // Stored: read back lazily, so the grid shows what the table really holds.
+    m_cache.remove(id);
+    m_unreadable.remove(id);
+    m_lastModified = id;
+    clearPending();
+    if (adding) {
+        emit aboutToStoreNewRow(row);
+        m_rowids.append(id);
+        m_adding = false;
+        m_pos = row;
+        emit newRowStored(row);
+    }
+    emit rowChanged(row);
+}
+
+QVector<QVariant> DataControl::fetchRow(int row) const {
+    const qint64 id = m_rowids.at(row);
+    auto it = m_cache.constFind(id);
+    if (it != m_cache.constEnd())
+        return *it;
+    m_unreadable.remove(id);
+    fetchPage(row);
+    it = m_cache.constFind(id);
+    if (it == m_cache.constEnd())
+        throw RuntimeError(RecordIsDeleted,
+                           QStringLiteral("The row was deleted by another program; Refresh shows "
+                                          "the rows as they are now."));
+    return *it;
+}
+
+void DataControl::fetchPage(int row) const {
+    if (m_cache.size() > CacheLimit)
+        m_cache.clear();
+    const int first = row - row % PageSize;
+    const int last = qMin(first + PageSize, rowCount());
+    QStringList ids;
+    for (int i = first; i < last; ++i) {
+        const qint64 id = m_rowids.at(i);
+        if (!m_cache.contains(id) && !m_unreadable.contains(id))
+            ids.append(QString::number(id));
+    }
+    if (!ids.contains(QString::number(m_rowids.at(row))))
+        ids.append(QString::number(m_rowids.at(row)));
+
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    // Rowids are integers of our own: written into the statement, not bound one by one.
+    if (!q.exec(QStringLiteral("select rowid, %1\nfrom %2\nwhere rowid in (%3)")
+                    .arg(m_parts.selectList, m_parts.table, ids.join(QLatin1Char(',')))))
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+    const int n = fieldCount();
+    while (q.next()) {
+        QVector<QVariant> values(n);
+        for (int i = 0; i < n; ++i)
+            values[i] = q.value(i + 1);
+        m_cache.insert(q.value(0).toLongLong(), values);
+    }
+    if (q.lastError().isValid())
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+}
+
+QVariant DataControl::displayValue(int row, int field) const {
+    if (!m_loaded || field < 0 || field >= fieldCount() || row < 0 || row > rowCount())
+        return {};
+    const bool current = row == currentGridRow();
+    if (current && m_pendingSet.value(field))
+        return m_pending.at(field);
+    if (row == rowCount())
+        return {};
+    const qint64 id = m_rowids.at(row);
+    auto it = m_cache.constFind(id);
+    if (it == m_cache.constEnd() && !m_unreadable.contains(id)) {
+        try {
+            fetchPage(row);
+        } catch (const RuntimeError&) {
+            // Painting must not wait on a locked file again and again: the page stays blank
+            // until the row is read on purpose or the rows are refreshed.
+            const int first = row - row % PageSize;
+            for (int i = first; i < qMin(first + PageSize, rowCount()); ++i)
+                m_unreadable.insert(m_rowids.at(i));
+        }
+        it = m_cache.constFind(id);
+    }
+    return it == m_cache.constEnd() ? QVariant() : it->value(field);
+}

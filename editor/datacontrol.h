@@ -1,0 +1,203 @@
+#pragma once
+
+#include "app/runtimeerror.h"
+#include "editor/recordsource.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+
+class DataControl;
+
+// Identifies a row for as long as it exists: its SQLite rowid. Empty: no row.
+using RowBookmark = std::optional<qint64>;
+
+struct Field {
+    QString Name;
+    QVariant Value; // a NULL field stays a null QVariant
+};
+
+// The rows of a data control's record source and the current row among them. Every move
+// raises Validate on the control before the current row is left and Reposition after.
+class Recordset {
+public:
+    void MoveFirst();
+    void MovePrevious();
+    void MoveNext();
+    void MoveLast();
+    // EOF is a C library macro, hence the spelling.
+    bool Eof() const;
+    bool Bof() const;
+
+    // Removes the current row from the table at once. The position stays on the gap, so
+    // MoveNext goes to the row that followed it; there is no Reposition until then.
+    void Delete();
+    // Writes the pending edits of the current row (Validate with the Update action first).
+    void Update();
+
+    int RecordCount() const;
+    // 0-based, -1 when no row is current (empty, before the first, after the last, the
+    // new-row line, or a row just deleted).
+    int AbsolutePosition() const;
+    // Throws RuntimeError when no row is current or the name is unknown.
+    Field Fields(const QString& name) const;
+
+    RowBookmark LastModified() const;
+    RowBookmark Bookmark() const;
+    void setBookmark(const RowBookmark& bookmark);
+
+private:
+    friend class DataControl;
+    explicit Recordset(DataControl& control) : m_control(control) {}
+    DataControl& m_control;
+};
+
+// A data control over one SQLite table: keeps the ordered list of rowids of its record
+// source and reads the values of rows lazily, a page at a time, so a table of any size opens
+// at once. Edits of the current row (or of the new-row line) wait in a buffer until the row
+// is left or saved. Methods called by code throw RuntimeError; failures of the control's own
+// work (its navigation buttons, a move made in a bound grid) raise the Error event instead.
+class DataControl : public QObject {
+    Q_OBJECT
+public:
+    enum Action : int {
+        Cancel = 0,
+        MoveFirstAction = 1,
+        MovePreviousAction = 2,
+        MoveNextAction = 3,
+        MoveLastAction = 4,
+        AddNewAction = 5,
+        UpdateAction = 6,
+        DeleteAction = 7,
+        FindAction = 8,
+        BookmarkAction = 9,
+        UnloadAction = 10,
+    };
+
+    // What the owner of the control is told. Validate may set action to Cancel to stop the
+    // move, or save to false to drop the pending edits. Error's response starts at 1 (the
+    // control reports the failure itself); 0 means the handler took care of it.
+    class Events {
+    public:
+        virtual ~Events() = default;
+        virtual void Validate(int& action, bool& save) {
+            Q_UNUSED(action)
+            Q_UNUSED(save)
+        }
+        virtual void Reposition() {}
+        virtual void Error(int dataErr, int& response) {
+            Q_UNUSED(dataErr)
+            Q_UNUSED(response)
+        }
+    };
+
+    explicit DataControl(QObject* parent = nullptr);
+    ~DataControl() override;
+
+    void setEvents(Events* events) { m_events = events; }
+
+    QString DatabaseName;
+    QString RecordSource;
+    // 1: rows added here stay at the end of the list until the next Refresh. The only kind.
+    int RecordsetType = 1;
+
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+
+    // Opens the database when needed and runs the record source again; the first row
+    // becomes current. All or nothing: on failure the rows, pending edits and position stay.
+    void Refresh();
+    // Writes the pending edits of the current row, without a Validate.
+    void UpdateRecord();
+    // Validate with the Unload action, the pending edits saved unless refused, then the
+    // connection closed and the rows dropped. Never throws: a failed save raises Error.
+    void Close();
+
+    Recordset& recordset() { return m_recordset; }
+    const Recordset& recordset() const { return m_recordset; }
+
+    bool isLoaded() const { return m_loaded; }
+    // The description of error dataErr: the last failure's own words when it had that number.
+    QString errorText(int dataErr) const;
+
+    // How long statements wait for another program's lock (tests shorten it).
+    static void setBusyTimeoutMs(int ms);
+    static int busyTimeoutMs();
+
+    // --- For bound controls: rows by index, the new-row line at index rowCount() ---
+    int rowCount() const { return int(m_rowids.size()); }
+    int fieldCount() const { return int(m_fields.size()); }
+    int fieldIndex(const QString& name) const;
+    // The grid row holding the cursor: a row, rowCount() on the new-row line, -1 for none.
+    int currentGridRow() const;
+    bool hasPendingEdits() const { return m_hasPending; }
+    // For display: pending edits where there are some, otherwise the stored value, read
+    // with its page on first use. A page that cannot be read shows as empty.
+    QVariant displayValue(int row, int field) const;
+    // Puts a value into the edit buffer of the current row; false for any other row.
+    bool setPendingValue(int row, int field, const QVariant& value);
+    // Drops the pending edits of the current row.
+    void cancelPending();
+    // A move asked for by a bound grid or the navigation bar; failures raise Error. True
+    // when the row is current afterwards, false when Validate refused or the save failed.
+    bool moveToGridRow(int row);
+    void navigate(Action action);
+    // Rows whose values are held in memory (to check that opening reads little).
+    int cachedRowCount() const { return int(m_cache.size()); }
+
+signals:
+    void captionChanged(const QString& caption);
+    // Bound controls push their open edits into the buffer before anything saves or moves.
+    void flushRequested();
+    void aboutToReset();
+    void resetDone();
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
+    // The new-row line's edits were stored: it is now row `row` and a fresh line follows.
+    void aboutToStoreNewRow(int row);
+    void newRowStored(int row);
+    // Values or pending state of one row changed.
+    void rowChanged(int row);
+    void currentRowChanged(int previousGridRow, int gridRow);
+
+private:
+    friend class Recordset;
+    enum class Target { First, Previous, Next, Last, Row, NewRow };
+
+    QString connectionName() const { return m_connection; }
+    void move(int action, Target target, int row = -1);
+    void raiseError(const RuntimeError& error);
+    void raiseReposition();
+    void commitPending();
+    void clearPending();
+    void deleteCurrent();
+    int currentRowIndex() const; // a real current row's index, or -1
+    QVector<QVariant> fetchRow(int row) const;
+    void fetchPage(int row) const;
+    void setPosition(int pos, bool adding);
+    void dropState();
+
+    Recordset m_recordset;
+    Events* m_events = nullptr;
+    QString m_caption = QStringLiteral(" ");
+    QString m_connection;
+    QString m_openPath;
+    RecordSourceParts m_parts;
+    QStringList m_fields;
+    QVector<qint64> m_rowids;
+    mutable QHash<qint64, QVector<QVariant>> m_cache;
+    mutable QSet<qint64> m_unreadable;
+    bool m_loaded = false;
+    int m_pos = 0;
+    bool m_onDeleted = false;
+    bool m_adding = false;
+    QVector<QVariant> m_pending;
+    QVector<bool> m_pendingSet;
+    bool m_hasPending = false;
+    RowBookmark m_lastModified;
+    std::optional<RuntimeError> m_lastError;
+};

@@ -1,0 +1,458 @@
+#include "editor/datagrid.h"
+
+#include "app/twips.h"
+#include "editor/datacontrol.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <functional>
+
+namespace {
+const QString CurrentMark = QStringLiteral("\u25B6");
+const QString EditedMark = QStringLiteral("\u270E");
+const QString NewRowMark = QStringLiteral("*");
+constexpr int RowHeight = 16;
+constexpr int SelectorWidth = 14;
+} // namespace
+
+// The control's rows as table rows, plus the new-row line; columns are the bound fields.
+class DataGridModel : public QAbstractTableModel {
+public:
+    struct Column {
+        QString caption;
+        QString field;
+    };
+
+    explicit DataGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void setControl(DataControl* control) {
+        beginResetModel();
+        if (m_control)
+            m_control->disconnect(this);
+        m_control = control;
+        endResetModel();
+        if (!control)
+            return;
+        connect(control, &DataControl::aboutToReset, this, [this] { beginResetModel(); });
+        connect(control, &DataControl::resetDone, this, [this] { endResetModel(); });
+        connect(control, &DataControl::rowAboutToBeRemoved, this,
+                [this](int row) { beginRemoveRows({}, row, row); });
+        connect(control, &DataControl::rowRemoved, this, [this] { endRemoveRows(); });
+        // The new-row line becomes the stored row; a fresh line appears after it.
+        connect(control, &DataControl::aboutToStoreNewRow, this,
+                [this](int row) { beginInsertRows({}, row + 1, row + 1); });
+        connect(control, &DataControl::newRowStored, this, [this](int row) {
+            endInsertRows();
+            rowChanged(row + 1);
+        });
+        connect(control, &DataControl::rowChanged, this, &DataGridModel::rowChanged);
+        connect(control, &DataControl::currentRowChanged, this, [this](int previous, int row) {
+            markerChanged(previous);
+            markerChanged(row);
+        });
+    }
+    DataControl* control() const { return m_control; }
+
+    QList<Column> columns;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        if (parent.isValid() || !m_control || !m_control->isLoaded())
+            return 0;
+        return m_control->rowCount() + 1;
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(columns.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!m_control || !index.isValid())
+            return {};
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        const int field = m_control->fieldIndex(columns.at(index.column()).field);
+        const QVariant value = m_control->displayValue(index.row(), field);
+        if (role == Qt::EditRole)
+            return value.toString();
+        // One line per row: line breaks show as blanks.
+        QString text = value.toString();
+        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return text;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!m_control || !index.isValid() || role != Qt::EditRole)
+            return false;
+        const int field = m_control->fieldIndex(columns.at(index.column()).field);
+        return m_control->setPendingValue(index.row(), field, value);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole)
+            return {};
+        if (orientation == Qt::Horizontal)
+            return section < columns.size() ? columns.at(section).caption : QString();
+        return marker(section);
+    }
+
+    void bind(int index, const Column& column) {
+        if (index >= columns.size()) {
+            beginInsertColumns({}, int(columns.size()), index);
+            columns.resize(index + 1);
+            columns[index] = column;
+            endInsertColumns();
+            return;
+        }
+        columns[index] = column;
+        emit headerDataChanged(Qt::Horizontal, index, index);
+        if (rowCount() > 0)
+            emit dataChanged(this->index(0, index), this->index(rowCount() - 1, index));
+    }
+
+    QString marker(int row) const {
+        if (!m_control || !m_control->isLoaded())
+            return {};
+        if (row == m_control->currentGridRow())
+            return m_control->hasPendingEdits() ? EditedMark : CurrentMark;
+        return row == m_control->rowCount() ? NewRowMark : QString();
+    }
+
+private:
+    void rowChanged(int row) {
+        if (row < 0 || row >= rowCount() || columns.isEmpty())
+            return;
+        emit dataChanged(index(row, 0), index(row, int(columns.size()) - 1));
+        markerChanged(row);
+    }
+    void markerChanged(int row) {
+        if (row >= 0 && row < rowCount())
+            emit headerDataChanged(Qt::Vertical, row, row);
+    }
+
+    QPointer<DataControl> m_control;
+};
+
+namespace {
+
+// The record selector: draws its marks as shapes, so they never depend on the fonts at hand.
+class RowSelectorHeader : public QHeaderView {
+public:
+    explicit RowSelectorHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {
+        setSectionResizeMode(QHeaderView::Fixed);
+        setMinimumSectionSize(1);
+        setDefaultSectionSize(RowHeight);
+        setSectionsClickable(true);
+        setHighlightSections(false);
+    }
+
+    QSize sizeHint() const override {
+        return QSize(SelectorWidth, QHeaderView::sizeHint().height());
+    }
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int section) const override {
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.rect = rect;
+        option.section = section;
+        option.text.clear();
+        style()->drawControl(QStyle::CE_HeaderSection, &option, p, this);
+
+        const QString mark =
+            model() ? model()->headerData(section, Qt::Vertical).toString() : QString();
+        if (mark.isEmpty())
+            return;
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        const QPointF c = QRectF(rect).center();
+        const QColor ink = palette().color(QPalette::ButtonText);
+        if (mark == CurrentMark) {
+            p->setPen(Qt::NoPen);
+            p->setBrush(ink);
+            p->drawPolygon(QPolygonF{c + QPointF(3, 0), c + QPointF(-2, -4), c + QPointF(-2, 4)});
+        } else if (mark == NewRowMark) {
+            p->setPen(QPen(ink, 1.3));
+            for (int k = 0; k < 3; ++k) {
+                const QLineF arm = QLineF::fromPolar(3.5, 90 + 60 * k);
+                p->drawLine(c - arm.p2(), c + arm.p2());
+            }
+        } else {
+            // A pencil lying from lower left to upper right, point down.
+            p->translate(c);
+            p->rotate(-45);
+            p->setPen(QPen(ink, 1));
+            p->setBrush(palette().color(QPalette::Button));
+            p->drawRect(QRectF(-2, -2, 6, 4));
+            p->setBrush(ink);
+            p->drawPolygon(QPolygonF{QPointF(-2, -2), QPointF(-2, 2), QPointF(-5, 0)});
+        }
+        p->restore();
+    }
+};
+
+// Paints the current cell highlighted and tells the view when Tab leaves an open editor.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+    std::function<void(bool forward)> tabOut;
+    QPointer<QWidget> openEditor;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto* self = const_cast<CellDelegate*>(this);
+        self->openEditor = editor;
+        self->m_original = index.data(Qt::EditRole).toString();
+        // Every keystroke goes into the row's buffer, so the record selector shows the pencil
+        // from the first change and nothing typed depends on how the cell is left.
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            connect(line, &QLineEdit::textEdited, self,
+                    [self, editor] { emit self->commitData(editor); });
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        // The buffer echoes every keystroke back; setting the same text again would only
+        // move the text cursor to the end.
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
+        if (openEditor == editor)
+            const_cast<CellDelegate*>(this)->openEditor = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* view = qobject_cast<const QAbstractItemView*>(option->widget);
+        if (view && view->currentIndex() == index)
+            option->state |= QStyle::State_Selected;
+        else
+            option->state &= ~QStyle::State_Selected;
+        option->state &= ~QStyle::State_HasFocus;
+    }
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && tabOut) {
+                // Tab leaves the grid for the next control, keeping the typed text.
+                auto* editor = static_cast<QWidget*>(object);
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                tabOut(key == Qt::Key_Tab);
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                // Escape takes back what was typed since the cell opened.
+                auto* editor = static_cast<QWidget*>(object);
+                if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+                    line->setText(m_original);
+                    emit commitData(editor);
+                }
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    QString m_original;
+};
+
+// Lets the current index change rows only when the control agrees to move there.
+class RowGate : public QItemSelectionModel {
+public:
+    RowGate(QAbstractItemModel* model, QObject* parent) : QItemSelectionModel(model, parent) {}
+
+    std::function<bool(const QModelIndex&)> mayBecomeCurrent;
+
+    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override {
+        if (index.isValid() && mayBecomeCurrent && !mayBecomeCurrent(index))
+            return;
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+};
+
+} // namespace
+
+class DataGridView : public QTableView {
+public:
+    DataGridView(DataGridModel* model, QWidget* parent) : QTableView(parent), m_model(model) {
+        setVerticalHeader(new RowSelectorHeader(this));
+        setModel(model);
+        auto* gate = new RowGate(model, this);
+        gate->mayBecomeCurrent = [this](const QModelIndex& index) { return mayMoveTo(index); };
+        QItemSelectionModel* old = selectionModel();
+        setSelectionModel(gate);
+        delete old;
+
+        m_delegate = new CellDelegate(this);
+        m_delegate->tabOut = [this](bool forward) { focusNextPrevChild(forward); };
+        setItemDelegate(m_delegate);
+
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                        QAbstractItemView::EditKeyPressed);
+        // Tab belongs to the window's focus chain, not to the cells.
+        setTabKeyNavigation(false);
+        setWordWrap(false);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        horizontalHeader()->setHighlightSections(false);
+        horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        horizontalHeader()->setMinimumSectionSize(20);
+    }
+
+    // Pushes the open editor's text into the control's buffer and closes the editor.
+    void commitOpenEditor() {
+        if (QWidget* editor = m_delegate->openEditor) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+
+    // Puts the cursor on the control's current row, keeping the column; with no current row
+    // there is no cursor, so that Down goes to the first line.
+    void follow(int row) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const QModelIndex target = m_model->index(row, column);
+        m_following = true;
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+        m_following = false;
+        if (target.isValid())
+            scrollTo(target);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // Escape with no cell open drops the row's unsaved edits.
+        if (event->key() == Qt::Key_Escape && state() != EditingState && m_model->control() &&
+            m_model->control()->hasPendingEdits()) {
+            m_model->control()->cancelPending();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+
+private:
+    bool mayMoveTo(const QModelIndex& index) {
+        DataControl* control = m_model->control();
+        if (m_following || !control || index.row() == control->currentGridRow())
+            return true;
+        return control->moveToGridRow(index.row());
+    }
+
+    DataGridModel* m_model;
+    CellDelegate* m_delegate;
+    bool m_following = false;
+};
+
+DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
+    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
+    setFont(font);
+
+    m_caption = new QLabel(this);
+    m_caption->setTextFormat(Qt::PlainText);
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_caption->setFixedHeight(RowHeight + 2);
+    m_caption->setAutoFillBackground(true);
+    m_caption->setFocusPolicy(Qt::NoFocus);
+
+    m_model = new DataGridModel(this);
+    m_view = new DataGridView(m_model, this);
+    m_view->setFont(font);
+    m_view->horizontalHeader()->setFont(font);
+    m_view->horizontalHeader()->setFixedHeight(RowHeight + 2);
+
+    // White on black cells, dark grey lines between them.
+    QPalette pal = m_view->palette();
+    pal.setColor(QPalette::Base, Qt::black);
+    pal.setColor(QPalette::AlternateBase, Qt::black);
+    pal.setColor(QPalette::Text, Qt::white);
+    pal.setColor(QPalette::Highlight, QColor(0, 0, 128));
+    pal.setColor(QPalette::HighlightedText, Qt::white);
+    m_view->setPalette(pal);
+    // The floating editor keeps the cells' colours.
+    m_view->setStyleSheet(QStringLiteral("QTableView { gridline-color: #404040; }"
+                                         "QTableView QLineEdit { background: black; color: white;"
+                                         " border: 1px solid #808080; }"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_view, 1);
+    setFocusProxy(m_view);
+}
+
+void DataGrid::setDataSource(DataControl* control) {
+    if (m_model->control())
+        m_model->control()->disconnect(this);
+    m_model->setControl(control);
+    if (!control)
+        return;
+    connect(control, &DataControl::flushRequested, this, [this] { m_view->commitOpenEditor(); });
+    connect(control, &DataControl::currentRowChanged, this,
+            [this](int, int row) { m_view->follow(row); });
+}
+
+QString DataGrid::caption() const {
+    return m_caption->text();
+}
+void DataGrid::setCaption(const QString& caption) {
+    m_caption->setText(caption);
+}
+
+void DataGrid::bindColumn(int index, const QString& caption, const QString& field) {
+    if (index >= 0)
+        m_model->bind(index, {caption, field});
+}
+
+int DataGrid::columnCount() const {
+    return int(m_model->columns.size());
+}
+QString DataGrid::columnCaption(int index) const {
+    return m_model->columns.value(index).caption;
+}
+QString DataGrid::columnField(int index) const {
+    return m_model->columns.value(index).field;
+}
+
+void DataGrid::setColumnWidthTwips(int index, int twips) {
+    m_view->setColumnWidth(index, Twips::px(twips));
+}
+
+QTableView* DataGrid::view() const {
+    return m_view;
+}
+
+QString DataGrid::rowMarker(int row) const {
+    return m_model->marker(row);
+}
+
+QString DataGrid::cellText(int row, int column) const {
+    return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
+}

@@ -1,0 +1,282 @@
+#include "editor/datacontrol.h"
+#include "tests/support/testmain.h"
+#include "tests/support/testsupport.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace {
+
+const QString Query = QStringLiteral("select [title],[text] from [verses] order by [title]");
+
+// Writes down every event with the position it saw, and answers as a test tells it to.
+struct Recorder : DataControl::Events {
+    DataControl* control = nullptr;
+    QStringList log;
+    int cancel = -1;  // the action to turn into Cancel
+    bool keep = true; // what to answer for save
+    int response = 1; // what to answer for an Error
+
+    void Validate(int& action, bool& save) override {
+        log << QStringLiteral("validate %1 at %2%3")
+                   .arg(action)
+                   .arg(control->recordset().AbsolutePosition())
+                   .arg(save ? QStringLiteral(" save") : QString());
+        if (action == cancel)
+            action = DataControl::Cancel;
+        save = save && keep;
+    }
+    void Reposition() override {
+        log << QStringLiteral("reposition at %1").arg(control->recordset().AbsolutePosition());
+    }
+    void Error(int dataErr, int& answer) override {
+        log << QStringLiteral("error %1").arg(dataErr);
+        answer = response;
+    }
+};
+
+QString title(const DataControl& c) {
+    try {
+        return c.recordset().Fields(QStringLiteral("title")).Value.toString();
+    } catch (const RuntimeError&) {
+        return QStringLiteral("<none>");
+    }
+}
+
+void runSql(const QString& path, const QString& sql) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY2(q.exec(sql), qPrintable(sql));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("x"));
+}
+
+} // namespace
+
+// The data control without any window: rows, moves, events, edits and failures.
+class TestDataControl : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> dir;
+    std::unique_ptr<ScriptedHost> host;
+    std::unique_ptr<DataControl> control;
+    Recorder events;
+    QString path;
+
+    // Opens rows c, a, b (written out of order); a is current.
+    void open(const QList<VerseRow>& rows = {{"c", "text c"}, {"a", "text a"}, {"b", "text b"}}) {
+        writeVersesDb(path, rows);
+        control->DatabaseName = path;
+        control->RecordSource = Query;
+        control->Refresh();
+        events.log.clear();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<TestProgramDir>();
+        host = std::make_unique<ScriptedHost>();
+        control = std::make_unique<DataControl>();
+        events = Recorder();
+        events.control = control.get();
+        control->setEvents(&events);
+        path = dir->file(QStringLiteral("verses.mdb"));
+    }
+    void cleanup() {
+        control.reset();
+        host.reset();
+        dir.reset();
+    }
+
+    void movesWalkTheSortedRows_data() {
+        QTest::addColumn<QString>("moves"); // First, Previous, Next, Last
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("eof");
+        QTest::addColumn<bool>("bof");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("opened") << "" << 0 << false << false << "a";
+        QTest::newRow("next") << "N" << 1 << false << false << "b";
+        QTest::newRow("last") << "L" << 2 << false << false << "c";
+        QTest::newRow("past the last") << "LN" << -1 << true << false << "<none>";
+        QTest::newRow("stays past the last") << "LNN" << -1 << true << false << "<none>";
+        QTest::newRow("back from past the last") << "LNP" << 2 << false << false << "c";
+        QTest::newRow("before the first") << "P" << -1 << false << true << "<none>";
+        QTest::newRow("first again") << "LF" << 0 << false << false << "a";
+    }
+    void movesWalkTheSortedRows() {
+        QFETCH(QString, moves);
+        open();
+        Recordset& rs = control->recordset();
+        for (QChar m : moves) {
+            if (m == 'F')
+                rs.MoveFirst();
+            else if (m == 'P')
+                rs.MovePrevious();
+            else if (m == 'N')
+                rs.MoveNext();
+            else
+                rs.MoveLast();
+        }
+        QTEST(rs.AbsolutePosition(), "position");
+        QTEST(rs.Eof(), "eof");
+        QTEST(rs.Bof(), "bof");
+        QTEST(title(*control), "title");
+    }
+
+    void validateComesBeforeAndRepositionAfter_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("move next") << "next" << QStringList{"validate 3 at 0", "reposition at 1"};
+        QTest::newRow("move last") << "last" << QStringList{"validate 4 at 0", "reposition at 2"};
+        QTest::newRow("bookmark") << "bookmark"
+                                  << QStringList{"validate 9 at 0", "reposition at 2"};
+        QTest::newRow("grid row") << "grid row"
+                                  << QStringList{"validate 9 at 0", "reposition at 1"};
+        QTest::newRow("new-row line")
+            << "new line" << QStringList{"validate 5 at 0", "reposition at -1"};
+        QTest::newRow("edited, then moved")
+            << "edit next" << QStringList{"validate 3 at 0 save", "reposition at 1"};
+        QTest::newRow("refresh") << "refresh" << QStringList{"reposition at 0"};
+        QTest::newRow("delete") << "delete" << QStringList{"validate 7 at 0"};
+        QTest::newRow("close") << "close" << QStringList{"validate 10 at 0"};
+    }
+    void validateComesBeforeAndRepositionAfter() {
+        QFETCH(QString, operation);
+        open();
+        Recordset& rs = control->recordset();
+        if (operation == "next") {
+            rs.MoveNext();
+        } else if (operation == "last") {
+            rs.MoveLast();
+        } else if (operation == "bookmark") {
+            rs.MoveLast();
+            const RowBookmark c = rs.Bookmark();
+            rs.MoveFirst();
+            events.log.clear();
+            rs.setBookmark(c);
+        } else if (operation == "grid row") {
+            QVERIFY(control->moveToGridRow(1));
+        } else if (operation == "new line") {
+            QVERIFY(control->moveToGridRow(3));
+        } else if (operation == "edit next") {
+            QVERIFY(control->setPendingValue(0, 1, QStringLiteral("new a")));
+            rs.MoveNext();
+            QCOMPARE(readVersesDb(path).at(1).text.toString(), QStringLiteral("new a"));
+        } else if (operation == "refresh") {
+            control->Refresh();
+        } else if (operation == "delete") {
+            rs.Delete();
+        } else {
+            control->Close();
+        }
+        QTEST(events.log, "expected");
+    }
+
+    void validateCanCancelTheMoveOrDropTheEdits_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("stillPending");
+        QTest::newRow("action cancelled") << true << 0 << true;
+        QTest::newRow("save refused") << false << 1 << false;
+    }
+    void validateCanCancelTheMoveOrDropTheEdits() {
+        QFETCH(bool, cancel);
+        open();
+        events.cancel = cancel ? int(DataControl::MoveNextAction) : -1;
+        events.keep = cancel;
+        QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
+        control->recordset().MoveNext();
+        QTEST(control->recordset().AbsolutePosition(), "position");
+        QTEST(control->hasPendingEdits(), "stillPending");
+        QCOMPARE(events.log.filter(QStringLiteral("reposition")).size(), cancel ? 0 : 1);
+        QCOMPARE(readVersesDb(path).at(1).text.toString(), QStringLiteral("text a"));
+    }
+
+    void identicalRowsAreToldApartByRowid() {
+        open({{"same", "twin"}, {"same", "twin"}, {"z", "last"}});
+        QVERIFY(control->moveToGridRow(1));
+        QVERIFY(control->setPendingValue(1, 1, QStringLiteral("changed")));
+        control->UpdateRecord();
+        QCOMPARE(readVersesDb(path).at(0).text.toString(), QStringLiteral("twin"));
+        QCOMPARE(readVersesDb(path).at(1).text.toString(), QStringLiteral("changed"));
+
+        control->recordset().Delete();
+        const QList<VerseRow> left = readVersesDb(path);
+        QCOMPARE(left.size(), 2);
+        QCOMPARE(left.at(0).text.toString(), QStringLiteral("twin"));
+        QCOMPARE(control->rowCount(), 2);
+    }
+
+    void nullFieldsStayNull() {
+        open({{"a", QVariant()}, {QVariant(), "no title"}});
+        Recordset& rs = control->recordset();
+        QVERIFY(rs.Fields(QStringLiteral("title")).Value.isNull()); // NULL sorts first
+        rs.MoveNext();
+        QCOMPARE(rs.Fields(QStringLiteral("title")).Value.toString(), QStringLiteral("a"));
+        QVERIFY(rs.Fields(QStringLiteral("text")).Value.isNull());
+    }
+
+    void failedRefreshKeepsRowsPositionAndEdits_data() {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<int>("number");
+        QTest::newRow("missing file") << "missing" << int(RuntimeError::DatabaseNotFound);
+        QTest::newRow("not a database") << "garbage" << int(RuntimeError::NotADatabase);
+        QTest::newRow("no verses table") << "no table" << int(RuntimeError::TableNotFound);
+    }
+    void failedRefreshKeepsRowsPositionAndEdits() {
+        QFETCH(QString, problem);
+        open();
+        control->recordset().MoveNext();
+        QVERIFY(control->setPendingValue(1, 1, QStringLiteral("unsaved")));
+        const QString other = dir->file(QStringLiteral("other.mdb"));
+        if (problem == "garbage") {
+            QFile f(other);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        } else if (problem == "no table") {
+            writeVersesDb(other, {});
+            runSql(other, QStringLiteral("drop table verses"));
+        }
+        control->DatabaseName = other;
+        try {
+            control->Refresh();
+            QFAIL("refreshed");
+        } catch (const RuntimeError& error) {
+            QTEST(error.number(), "number");
+        }
+        QCOMPARE(control->rowCount(), 3);
+        QCOMPARE(control->recordset().AbsolutePosition(), 1);
+        QCOMPARE(control->recordset().Fields(QStringLiteral("text")).Value.toString(),
+                 QStringLiteral("unsaved"));
+    }
+
+    void ownFailuresRaiseError_data() {
+        QTest::addColumn<int>("response");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("control reports it") << 1 << 1;
+        QTest::newRow("handler took care") << 0 << 0;
+    }
+    void ownFailuresRaiseError() {
+        QFETCH(int, response);
+        open();
+        runSql(path, QStringLiteral("create trigger no_edits before update on verses begin "
+                                    "select raise(abort, 'verses are read-only today'); end"));
+        events.response = response;
+        QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
+        control->navigate(DataControl::MoveNextAction); // the bar's Next button
+        QCOMPARE(events.log.filter(QStringLiteral("error")).size(), 1);
+        QTEST(int(host->messages.size()), "messages");
+        QVERIFY(control->errorText(events.log.last().section(' ', 1).toInt())
+                    .contains(QLatin1String("verses are read-only today")));
+        // The move did not happen and the edit waits to be saved once the file allows it.
+        QCOMPARE(control->recordset().AbsolutePosition(), 0);
+        QVERIFY(control->hasPendingEdits());
+    }
+};
+
+TESSALINE_TEST_MAIN(TestDataControl)
+#include "tst_datacontrol.moc"

@@ -1,0 +1,480 @@
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app/paths.h"
+#include "app/twips.h"
+#include "editor/databar.h"
+#include "editor/datagrid.h"
+#include "editor/frmverses.h"
+#include "editor/mousepointer.h"
+#include "favourites/form4.h"
+#include "tests/support/testmain.h"
+#include "tests/support/testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+
+namespace {
+
+const QList<VerseRow> ThreeRows = {{"b", "text b"}, {"c", "text c"}, {"a", "text a"}};
+
+QStringList titles(const QList<VerseRow>& rows) {
+    QStringList out;
+    for (const VerseRow& row : rows)
+        out << row.title.toString();
+    return out;
+}
+
+// A second program's connection to the verse file.
+class OtherProgram {
+public:
+    OtherProgram() : m_db(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name)) {
+        m_db.setDatabaseName(Paths::versesPath());
+        m_db.open();
+    }
+    ~OtherProgram() {
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(Name);
+    }
+    bool exec(const QString& sql) { return QSqlQuery(m_db).exec(sql); }
+
+private:
+    static constexpr auto Name = "other-program";
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+// The verse editor as a user drives it: keys into the grid, button clicks, and a real file.
+class TestVerseEditor : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> dir;
+    std::unique_ptr<ScriptedHost> host;
+    frmverses* w = nullptr;
+
+    void open(const QList<VerseRow>& rows = ThreeRows) {
+        writeVersesDb(Paths::versesPath(), rows);
+        w = &Forms::show<frmverses>();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    }
+    QTableView* grid() const { return w->grdDataGrid->view(); }
+    int gridRow() const { return grid()->currentIndex().row(); }
+    QString caption() const { return w->datPrimaryRSBar->captionText(); }
+    void type(const QString& text) {
+        for (QChar c : text)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+    }
+    void editCell(int row, int column, const QString& value) {
+        QVERIFY(w->datPrimaryRS.moveToGridRow(row));
+        QVERIFY(grid()->model()->setData(grid()->model()->index(row, column), value));
+    }
+
+private slots:
+    void init() {
+        resetProgram();
+        dir = std::make_unique<TestProgramDir>();
+        host = std::make_unique<ScriptedHost>();
+    }
+    void cleanup() {
+        resetProgram();
+        DataControl::setBusyTimeoutMs(3000);
+        host.reset();
+        dir.reset();
+        QCOMPARE(MousePointer::get(), int(MousePointer::Default));
+    }
+
+    // Form_Load moves three controls away from where the window was laid out.
+    void layoutAfterLoad_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("grid") << "grdDataGrid" << QRect(15, 0, 6675, 3255);
+        QTest::newRow("data control") << "datPrimaryRS" << QRect(0, 3240, 6525, 360);
+        QTest::newRow("button strip") << "picButtons" << QRect(0, 3600, 6525, 300);
+    }
+    void layoutAfterLoad() {
+        QFETCH(QString, control);
+        QFETCH(QRect, twips);
+        open();
+        const QHash<QString, QWidget*> controls = {{"grdDataGrid", w->grdDataGrid},
+                                                   {"datPrimaryRS", w->datPrimaryRSBar},
+                                                   {"picButtons", w->picButtons}};
+        QCOMPARE(controls.value(control)->geometry(),
+                 Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+        QCOMPARE(w->size(), Twips::size(6825, 5115));
+    }
+
+    void gridShowsTheSortedRowsAndTheNewRowLine() {
+        open();
+        QCOMPARE(w->grdDataGrid->caption(), QStringLiteral("Edit Verses"));
+        QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Title"));
+        QCOMPARE(grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Text"));
+        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("a"));
+        QCOMPARE(w->grdDataGrid->cellText(1, 1), QStringLiteral("text b"));
+        QCOMPARE(w->grdDataGrid->cellText(2, 0), QStringLiteral("c"));
+        QCOMPARE(grid()->model()->rowCount(), 4); // and the new-row line
+        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
+        QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("*"));
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(QApplication::focusWidget(), grid());
+    }
+
+    void tabOrderAndAccessKeys() {
+        open();
+        const QList<QWidget*> chain = {w->cmdAdd,   w->cmdDelete, w->cmdRefresh, w->cmdUpdate,
+                                       w->cmdClose, w->Text1,     w->Text2,      w->Command1,
+                                       w->Command2, grid()};
+        for (QWidget* next : chain) {
+            key(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        for (QPushButton* b : w->findChildren<QPushButton*>())
+            QVERIFY2(!b->autoDefault() && !b->isDefault(), qPrintable(b->text()));
+        QTest::keyClick(w->windowHandle(), Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(gridRow(), 3); // a mnemonic clicks after a short animation
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+    }
+
+    void repositionCopiesTheCurrentRow_data() {
+        QTest::addColumn<QString>("moves"); // Next, Last
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("opened on the untitled row") << ""
+                                                    << "Record: 1"
+                                                    << ""
+                                                    << "text n";
+        QTest::newRow("next") << "N"
+                              << "Record: 2"
+                              << "a"
+                              << "text a";
+        QTest::newRow("a row without text") << "NN"
+                                            << "Record: 3"
+                                            << "b"
+                                            << "";
+        QTest::newRow("past the last") << "NNN"
+                                       << "Record: 0"
+                                       << ""
+                                       << "";
+        QTest::newRow("last") << "L"
+                              << "Record: 3"
+                              << "b"
+                              << "";
+    }
+    void repositionCopiesTheCurrentRow() {
+        QFETCH(QString, moves);
+        open({{"b", QVariant()}, {QVariant(), "text n"}, {"a", "text a"}});
+        for (QChar m : moves) {
+            if (m == 'N')
+                w->datPrimaryRS.recordset().MoveNext();
+            else
+                w->datPrimaryRS.recordset().MoveLast();
+        }
+        QTEST(caption(), "record");
+        QTEST(w->Text1->text(), "title");
+        QTEST(w->Text2->text(), "text");
+        QTEST(shared().CurrentTitle, "title");
+        QTEST(shared().CurrentText, "text");
+    }
+
+    void addThroughTheNewRowLine() {
+        open();
+        w->cmdAdd->click();
+        settle();
+        QCOMPARE(gridRow(), 3);
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+        type(QStringLiteral("0 new"));
+        QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("\u270E"));
+        QCOMPARE(readVersesDb(Paths::versesPath()).size(), 3); // nothing stored while typing
+
+        key(Qt::Key_Up);
+        const QList<VerseRow> stored = readVersesDb(Paths::versesPath());
+        QCOMPARE(stored.size(), 4);
+        QCOMPARE(stored.last().title.toString(), QStringLiteral("0 new"));
+        QVERIFY(stored.last().text.isNull());
+        // Added rows stay at the end until the rows are read again.
+        QCOMPARE(w->grdDataGrid->cellText(3, 0), QStringLiteral("0 new"));
+        QCOMPARE(w->grdDataGrid->rowMarker(4), QStringLiteral("*"));
+        QCOMPARE(caption(), QStringLiteral("Record: 3"));
+        w->cmdRefresh->click();
+        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("0 new"));
+    }
+
+    void deleteMovesOn_data() {
+        QTest::addColumn<QStringList>("rows"); // titles, written in this order
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("left");
+        const QStringList bca = {"b", "c", "a"};
+        QTest::newRow("middle row") << bca << 1 << "Record: 2"
+                                    << "c" << QStringList{"c", "a"};
+        QTest::newRow("last row") << bca << 2 << "Record: 2"
+                                  << "b" << QStringList{"b", "a"};
+        QTest::newRow("only row") << QStringList{"x"} << 0 << "Record: 0"
+                                  << "" << QStringList{};
+        QTest::newRow("empty table") << QStringList{} << 0 << "Record: 0"
+                                     << "" << QStringList{};
+    }
+    void deleteMovesOn() {
+        QFETCH(QStringList, rows);
+        QFETCH(int, row);
+        QList<VerseRow> verses;
+        for (const QString& title : rows)
+            verses.append({title, QStringLiteral("text ") + title});
+        open(verses);
+        if (!rows.isEmpty())
+            QVERIFY(w->datPrimaryRS.moveToGridRow(row));
+        w->cmdDelete->click();
+        QTEST(caption(), "record");
+        QTEST(w->Text1->text(), "title");
+        QTEST(titles(readVersesDb(Paths::versesPath())), "left");
+        QCOMPARE(grid()->model()->rowCount(), qMax(1, int(rows.size()))); // the new-row line too
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    void emptyTableAddsWithoutError() {
+        open({});
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+        w->cmdAdd->click();
+        settle();
+        QCOMPARE(gridRow(), 0);
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+        type(QStringLiteral("first"));
+        w->cmdUpdate->click();
+        QCOMPARE(titles(readVersesDb(Paths::versesPath())), QStringList{"first"});
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    void escapeTakesBackTheCellAndThenTheRow() {
+        open();
+        key(Qt::Key_Right);
+        type(QStringLiteral("typed"));
+        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
+        key(Qt::Key_Escape);
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
+        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
+
+        type(QStringLiteral("kept?"));
+        key(Qt::Key_Tab); // leaves the grid, the row still unsaved
+        QCOMPARE(QApplication::focusWidget(), w->cmdAdd);
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("kept?"));
+        grid()->setFocus();
+        key(Qt::Key_Escape);
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
+        QVERIFY(!w->datPrimaryRS.hasPendingEdits());
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(), QStringLiteral("text a"));
+    }
+
+    void updateSavesAndReturnsToTheEditedRow() {
+        open();
+        key(Qt::Key_Right);
+        type(QStringLiteral("fresh"));
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        QCOMPARE(caption(), QStringLiteral("Record: 3"));
+        w->cmdUpdate->click();
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(w->Text2->text(), QStringLiteral("fresh"));
+        QCOMPARE(gridRow(), 0);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(), QStringLiteral("fresh"));
+    }
+
+    void refreshShowsWhatAnotherProgramChanged() {
+        open();
+        {
+            OtherProgram other;
+            QVERIFY(other.exec(QStringLiteral("insert into verses values ('0 first', 'new')")));
+            QVERIFY(other.exec(QStringLiteral("delete from verses where title = 'b'")));
+        }
+        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("b")); // until refreshed
+        w->datPrimaryRS.recordset().MoveLast();
+        w->cmdRefresh->click();
+        QCOMPARE(grid()->model()->rowCount(), 4);
+        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("a"));
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(w->Text1->text(), QStringLiteral("0 first"));
+        QCOMPARE(gridRow(), 0);
+    }
+
+    void selectStoresTheRepositionedVerse_data() {
+        QTest::addColumn<bool>("favouritesLoaded");
+        QTest::newRow("favourites window loaded") << true;
+        QTest::newRow("favourites window closed") << false;
+    }
+    void selectStoresTheRepositionedVerse() {
+        QFETCH(bool, favouritesLoaded);
+        QByteArray before;
+        for (int i = 0; i < 6; ++i)
+            before +=
+                "text " + QByteArray::number(i) + "\r\ntitle " + QByteArray::number(i) + "\r\n";
+        QFile favs(Paths::favsPath());
+        QVERIFY(favs.open(QIODevice::WriteOnly));
+        favs.write(before);
+        favs.close();
+        if (favouritesLoaded)
+            Forms::get<Form4>();
+        open();
+        shared().FavSlot = 2;
+        w->datPrimaryRS.recordset().MoveNext();
+        w->Text1->setText(QStringLiteral("typed, not the verse")); // the boxes are not the source
+        w->Command1->click();
+
+        QVERIFY(favs.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = favs.readAll().split('\n');
+        QCOMPARE(lines.size(), 13); // 12 lines, each ended by CR LF
+        for (int i = 0; i < 12; ++i) {
+            const QByteArray expected = i == 4   ? "text b"
+                                        : i == 5 ? "b"
+                                                 : before.split('\n').at(i).chopped(1);
+            QCOMPARE(lines.at(i), expected + "\r");
+        }
+        QVERIFY(Forms::isLoaded<frmverses>());
+        QVERIFY(!w->isVisible());
+        QVERIFY(Forms::get<Form4>().isVisible());
+    }
+
+    void pointerIsBackAfterClosing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("close button") << "button"
+                                      << "kept";
+        QTest::newRow("title bar") << "title bar"
+                                   << "kept";
+        QTest::newRow("unloaded without closing") << "unload"
+                                                  << "text a";
+    }
+    void pointerIsBackAfterClosing() {
+        QFETCH(QString, how);
+        open();
+        editCell(0, 1, QStringLiteral("kept"));
+        MousePointer::set(MousePointer::Hourglass);
+        if (how == "button")
+            w->cmdClose->click();
+        else if (how == "title bar")
+            w->close();
+        else
+            Forms::unload<frmverses>();
+        // Back at once, not only when the closed window is finally deleted.
+        QVERIFY(!Forms::isLoaded<frmverses>());
+        QCOMPARE(MousePointer::get(), int(MousePointer::Default));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        settle();
+        QTEST(readVersesDb(Paths::versesPath()).at(2).text.toString(), "saved");
+    }
+
+    void failedAutomaticSaveShowsTheDataErrorMessage() {
+        open();
+        {
+            OtherProgram other;
+            QVERIFY(other.exec(
+                QStringLiteral("create trigger no_edits before update on verses begin "
+                               "select raise(abort, 'verses are read-only today'); end")));
+        }
+        editCell(0, 1, QStringLiteral("edited"));
+        QTest::mouseClick(w->datPrimaryRSBar->nextButton(), Qt::LeftButton);
+        QCOMPARE(host->messages.size(), 1);
+        const Host::Message& m = host->messages.first();
+        QVERIFY2(m.text.startsWith(QLatin1String("Data error event hit err:The verse database")),
+                 qPrintable(m.text));
+        QVERIFY(m.text.contains(QLatin1String("verses are read-only today")));
+        QCOMPARE(m.title, QStringLiteral("Tessaline"));
+        QCOMPARE(m.icon, Host::Icon::None);
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
+        QCOMPARE(MousePointer::get(), int(MousePointer::Default));
+    }
+
+    void missingDatabaseOpensAnEmptyEditor() {
+        shared().CurrentTitle = QStringLiteral("being practised");
+        w = &Forms::show<frmverses>();
+        QCOMPARE(host->messages.size(), 1);
+        QVERIFY(host->messages.first().text.contains(Paths::versesPath()));
+        QVERIFY(Forms::isLoaded<frmverses>() && w->isVisible());
+        QCOMPARE(grid()->model()->rowCount(), 0);
+        for (QPushButton* b : {w->cmdAdd, w->cmdDelete, w->cmdUpdate})
+            b->click();
+        settle();
+        QCOMPARE(host->messages.size(), 1);
+        QVERIFY(host->endCodes.isEmpty());
+        QCOMPARE(shared().CurrentTitle, QStringLiteral("being practised"));
+
+        writeVersesDb(Paths::versesPath(), ThreeRows); // Refresh picks up a file that came later
+        w->cmdRefresh->click();
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+    }
+
+    void lockedDatabaseIsReportedAndTheEditsStay() {
+        DataControl::setBusyTimeoutMs(300);
+        open();
+        editCell(0, 1, QStringLiteral("edited"));
+        auto other = std::make_unique<OtherProgram>();
+        QVERIFY(other->exec(QStringLiteral("begin exclusive")));
+        QElapsedTimer waited;
+        waited.start();
+        w->cmdUpdate->click();
+        QVERIFY2(waited.elapsed() >= 250, qPrintable(QString::number(waited.elapsed())));
+        w->cmdRefresh->click();
+        QCOMPARE(host->messages.size(), 2);
+        for (const Host::Message& m : host->messages)
+            QVERIFY2(m.text.contains(QLatin1String("in use by another program")),
+                     qPrintable(m.text));
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
+        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
+
+        QVERIFY(other->exec(QStringLiteral("rollback")));
+        other.reset();
+        w->cmdUpdate->click();
+        QCOMPARE(host->messages.size(), 2);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(), QStringLiteral("edited"));
+    }
+
+    void largeTableStaysQuick() {
+        QList<VerseRow> rows;
+        for (int i = 0; i < 100000; ++i)
+            rows.append({QStringLiteral("title %1").arg(i, 6, 10, QLatin1Char('0')),
+                         QStringLiteral("verse text %1 ").arg(i).repeated(8)});
+        writeVersesDb(Paths::versesPath(), rows);
+        QElapsedTimer t;
+        t.start();
+        w = &Forms::show<frmverses>();
+        settle();
+        const qint64 opened = t.restart();
+        w->datPrimaryRS.recordset().MoveLast();
+        settle();
+        const qint64 movedLast = t.restart();
+        QCOMPARE(caption(), QStringLiteral("Record: 100000"));
+        QCOMPARE(w->Text1->text(), QStringLiteral("title 099999"));
+        QVERIFY2(w->datPrimaryRS.cachedRowCount() < 1000,
+                 qPrintable(QString::number(w->datPrimaryRS.cachedRowCount())));
+
+        QVERIFY(w->datPrimaryRS.moveToGridRow(50000));
+        t.restart();
+        w->cmdDelete->click();
+        const qint64 deleted = t.restart();
+        QCOMPARE(w->Text1->text(), QStringLiteral("title 050001"));
+        editCell(50000, 1, QStringLiteral("changed"));
+        t.restart();
+        w->cmdUpdate->click();
+        const qint64 updated = t.elapsed();
+        qInfo("100000 rows: open %lld ms, MoveLast %lld ms, delete %lld ms, update %lld ms", opened,
+              movedLast, deleted, updated);
+        QVERIFY(host->messages.isEmpty());
+        QVERIFY2(opened < 2000 && movedLast < 300 && deleted < 200 && updated < 200,
+                 "far slower than expected");
+    }
+};
+
+TESSALINE_TEST_MAIN(TestVerseEditor)
+#include "tst_frmverses.moc"

@@ -1,0 +1,85 @@
+#include "app/verselibrary.h"
+
+#include "app/database.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString Connection = QStringLiteral("tessaline-library");
+
+int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
+    const int index = record.indexOf(QLatin1String(name));
+    if (index < 0)
+        throw RuntimeError(RuntimeError::ItemNotFound,
+                           QStringLiteral("The table 'verses' in '%1' has no column '%2'.")
+                               .arg(path, QLatin1String(name)));
+    return index;
+}
+
+// Runs sql on the file opened read-only (so nothing is ever written to it here) and hands
+// the query to read; the connection is closed again whatever happens.
+template <class Read> void readVerses(const QString& path, const QString& sql, Read read) {
+    QSqlDatabase db = Database::open(path, Connection, Database::Mode::ReadOnly);
+    try {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(sql))
+            throw Database::errorFrom(query.lastError(), path);
+        const QSqlRecord record = query.record();
+        read(query, columnOf(record, "title", path), columnOf(record, "text", path));
+        if (query.lastError().isValid())
+            throw Database::errorFrom(query.lastError(), path);
+    } catch (...) {
+        db = QSqlDatabase();
+        Database::close(Connection);
+        throw;
+    }
+    db = QSqlDatabase();
+    Database::close(Connection);
+}
+
+} // namespace
+
+void VerseLibrary::attach(const QString& path) {
+    // Preparing the query reads the schema under a shared lock: a missing table or column,
+    // a file that is no database and a file locked by another program all show here.
+    readVerses(path, QStringLiteral("SELECT * FROM verses LIMIT 0"), [](QSqlQuery&, int, int) {});
+    m_path = path;
+    m_loaded = false;
+    m_titles.clear();
+    m_texts.clear();
+}
+
+void VerseLibrary::load() const {
+    if (m_loaded || m_path.isEmpty())
+        return;
+    QStringList titles{QString()};
+    QStringList texts{QString()};
+    readVerses(m_path, QStringLiteral("SELECT * FROM verses ORDER by title"),
+               [&](QSqlQuery& query, int title, int text) {
+                   while (query.next()) {
+                       titles.append(query.value(title).toString());
+                       texts.append(query.value(text).toString());
+                   }
+               });
+    m_titles = std::move(titles);
+    m_texts = std::move(texts);
+    m_loaded = true;
+}
+
+qint32 VerseLibrary::count() const {
+    load();
+    return m_loaded ? qint32(m_titles.size() - 1) : 0;
+}
+
+QString VerseLibrary::title(qint32 k) const {
+    load();
+    return k >= 0 && k < m_titles.size() ? m_titles.at(k) : QString();
+}
+
+QString VerseLibrary::text(qint32 k) const {
+    load();
+    return k >= 0 && k < m_texts.size() ? m_texts.at(k) : QString();
+}

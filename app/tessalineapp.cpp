@@ -2,6 +2,7 @@
 
 #include "app/cp1252.h"
 #include "app/formbase.h"
+#include "app/forms.h"
 #include "app/host.h"
 #include "app/runtimeerror.h"
 
@@ -17,6 +18,12 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     initResources();
     setApplicationName(QStringLiteral("Tessaline"));
     applyLook();
+    // The program ends when the last window on screen closes. A window still loaded but
+    // hidden (the editor after Select) is closed properly first, so it can save what it holds.
+    connect(this, &QGuiApplication::lastWindowClosed, this, [] {
+        for (FormBase* form : Forms::loaded())
+            form->close();
+    });
 }
 
 void TessalineApp::applyLook() {

@@ -206,12 +206,12 @@ void frmverses::datPrimaryRS_Error(int dataErr, int& response) {
     response = 0;
 }
 
-QString frmverses::fieldText(const QString& name) const {
+void frmverses::copyField(const QString& name, QLineEdit* box) const {
     try {
-        return datPrimaryRS.recordset().Fields(name).Value.toString();
+        // A NULL field reads as empty, never as the previous row's value.
+        box->setText(datPrimaryRS.recordset().Fields(name).Value.toString());
     } catch (const RuntimeError&) {
-        // No current row, or unreadable just now: empty, never the previous row's value.
-        return QString();
+        // No current row (the new-row line, a table emptied): the box keeps what it showed.
     }
 }
 
@@ -219,8 +219,8 @@ void frmverses::datPrimaryRS_Reposition() {
     MousePointer::set(MousePointer::Default);
     datPrimaryRS.setCaption(
         QStringLiteral("Record: %1").arg(datPrimaryRS.recordset().AbsolutePosition() + 1));
-    Text2->setText(fieldText(QStringLiteral("text")));
-    Text1->setText(fieldText(QStringLiteral("title")));
+    copyField(QStringLiteral("text"), Text2);
+    copyField(QStringLiteral("title"), Text1);
     // Both boxes show the start of their text, as a freshly filled box does.
     Text1->setCursorPosition(0);
     Text2->setCursorPosition(0);

@@ -54,5 +54,5 @@ private:
     void Validate(int& action, bool& save) override { datPrimaryRS_Validate(action, save); }
     void Reposition() override { datPrimaryRS_Reposition(); }
     void Error(int dataErr, int& response) override { datPrimaryRS_Error(dataErr, response); }
-    QString fieldText(const QString& name) const;
+    void copyField(const QString& name, QLineEdit* box) const;
 };

@@ -77,12 +77,15 @@ private slots:
     }
 
     // The editor stays loaded but hidden after Select; closing the windows on screen still
-    // ends the program.
+    // ends the program, and the edit still pending in the editor's grid is saved on the way.
     void closingTheLastVisibleWindowEndsTheProgram() {
         writeVersesDb(Paths::versesPath(), {{"a", "x"}});
         QVERIFY(start());
         Forms::show<Form4>();
         frmverses& editor = Forms::show<frmverses>();
+        QAbstractItemModel* grid = editor.grdDataGrid->view()->model();
+        QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("edited")));
+        QVERIFY(editor.datPrimaryRS.hasPendingEdits());
         QTest::mouseClick(editor.Command1, Qt::LeftButton);
         QVERIFY(!editor.isVisible());
 
@@ -96,6 +99,10 @@ private slots:
         connect(&hung, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         hung.start(10000);
         QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(Forms::loaded().isEmpty());
+        const QList<VerseRow> rows = readVersesDb(Paths::versesPath());
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first().text.toString(), QStringLiteral("edited"));
     }
 };
 

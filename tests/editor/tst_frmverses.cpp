@@ -162,9 +162,10 @@ private slots:
                                             << "Record: 3"
                                             << "b"
                                             << "";
+        // No current row: the boxes and the current verse keep the last row's.
         QTest::newRow("past the last") << "NNN"
                                        << "Record: 0"
-                                       << ""
+                                       << "b"
                                        << "";
         QTest::newRow("last") << "L"
                               << "Record: 3"
@@ -222,7 +223,7 @@ private slots:
         QTest::newRow("last row") << bca << 2 << "Record: 2"
                                   << "b" << QStringList{"b", "a"};
         QTest::newRow("only row") << QStringList{"x"} << 0 << "Record: 0"
-                                  << "" << QStringList{};
+                                  << "x" << QStringList{};
         QTest::newRow("empty table") << QStringList{} << 0 << "Record: 0"
                                      << "" << QStringList{};
     }

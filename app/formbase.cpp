@@ -19,6 +19,10 @@ double FormBase::ScaleHeight() const {
     return Twips::fromPx(height());
 }
 
+void FormBase::setCaption(const QString& caption) {
+    setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+}
+
 void FormBase::Form_Paint() {
     Backdrop::paint(*this);
 }

@@ -38,8 +38,11 @@ void TessalineApp::previewKey(QWidget* receiver, QKeyEvent* event) {
     auto* form = qobject_cast<FormBase*>(receiver->window());
     if (!form || !form->keyPreview())
         return;
-    // Only typed characters; Tab moves the focus and is no character here.
-    if (event->text().isEmpty() || event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+    // Only typed characters: Tab moves the focus, Delete edits, and Alt (or Meta) with a key
+    // is a shortcut. AltGr, which types characters such as "@" on many keyboards, is not Alt.
+    const int key = event->key();
+    if (event->text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
+        key == Qt::Key_Delete || event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
         return;
     qint16 code = qint16(Cp1252::code(event->text().at(0)));
     form->Form_KeyPress(code);

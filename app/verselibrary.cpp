@@ -18,10 +18,11 @@ int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
     return index;
 }
 
-// Runs sql on the file opened read-only (so nothing is ever written to it here) and hands
-// the query to read; the connection is closed again whatever happens.
+// Runs sql on the file and hands the query to read; the connection is closed again whatever
+// happens. Only SELECTs run here, but the file is opened writable: after a crash in the middle
+// of an editor's write, SQLite must be able to roll that write back before anyone can read.
 template <class Read> void readVerses(const QString& path, const QString& sql, Read read) {
-    QSqlDatabase db = Database::open(path, Connection, Database::Mode::ReadOnly);
+    QSqlDatabase db = Database::open(path, Connection, Database::Mode::ReadWrite);
     try {
         QSqlQuery query(db);
         query.setForwardOnly(true);

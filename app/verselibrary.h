@@ -11,7 +11,8 @@
 class VerseLibrary {
 public:
     // Checks that the file at path holds a readable table verses with columns title and
-    // text. Throws RuntimeError; nothing is written to the file.
+    // text. Throws RuntimeError. Only reads; the one write SQLite may make is rolling back a
+    // change that a crash left half done.
     void attach(const QString& path);
 
     // These read every row on first use (RuntimeError if the file can no longer be read).

@@ -24,7 +24,7 @@ Form3::Form3() {
 }
 
 void Form3::Form_Load() {
-    setWindowTitle(shared().CurrentTitle);
+    setCaption(shared().CurrentTitle);
     Label1->setText(shared().CurrentText);
 }
 

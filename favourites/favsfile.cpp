@@ -115,10 +115,15 @@ bool SaveFavs() {
         content += s.FavTexts[i] + QLatin1String("\r\n");
         content += s.FavTitles[i] + QLatin1String("\r\n");
     }
-    // Windows-1252 keeps the file as older copies of the program wrote it; a character the code
-    // page lacks would turn into "?", so such a file is written as UTF-8 instead.
-    const QByteArray bytes =
-        Cp1252::canEncode(content) ? Cp1252::encode(content) : content.toUtf8();
+    // Windows-1252 keeps the file as older copies of the program wrote it. A character the code
+    // page lacks would turn into "?", and a few byte pairs of it also read as UTF-8 (a capital
+    // accented letter before a typographic mark): such a file is written as UTF-8 instead, so
+    // what is read back is always what was saved.
+    QByteArray bytes;
+    if (Cp1252::canEncode(content))
+        bytes = Cp1252::encode(content);
+    if (bytes.isEmpty() || decode(bytes) != content)
+        bytes = content.toUtf8();
 
     const QString path = Paths::favsPath();
     // Written beside the old file and renamed over it: a failure leaves the old one whole.

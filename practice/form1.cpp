@@ -99,7 +99,7 @@ void Form1::Form_KeyPress(qint16& keyAscii) {
 }
 
 void Form1::setCaption(const QString& caption) {
-    setWindowTitle(caption);
+    FormBase::setCaption(caption);
 }
 
 void Form1::showMasked(const QString& masked) {

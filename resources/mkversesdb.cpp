@@ -153,7 +153,9 @@ void write(const QList<Verse>& verses, const QString& outPath, const QString& te
                          .arg(outPath, query.lastError().isValid() ? query.lastError().text()
                                                                    : db.lastError().text()));
         };
-        run(query.exec(QStringLiteral("CREATE TABLE verses (title TEXT, text TEXT)")));
+        // Titles sort without regard to case, as a reader expects ("a" next to "A", not after "Z").
+        run(query.exec(
+            QStringLiteral("CREATE TABLE verses (title TEXT COLLATE NOCASE, text TEXT)")));
         run(db.transaction());
         run(query.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")));
         for (const Verse& verse : verses) {

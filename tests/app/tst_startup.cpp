@@ -8,8 +8,12 @@
 #include "tests/support/testsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <cstdio>
+#include <cstdlib>
 
 class TestStartup : public ProgramTestCase {
     Q_OBJECT
@@ -149,6 +153,23 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
+    // A program killed in the middle of a write leaves a journal that the next start must
+    // roll back before it can read the table.
+    void interruptedWriteIsRolledBackAtStart() {
+        QList<VerseRow> rows;
+        for (int i = 0; i < 2000; ++i)
+            rows.append({QStringLiteral("t%1").arg(i, 4, 10, QLatin1Char('0')), QString(200, 'v')});
+        writeVersesDb(db(), rows);
+        QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(),
+                                   {QStringLiteral("--interrupt-write"), db()}),
+                 0);
+        QVERIFY(QFileInfo(db() + QStringLiteral("-journal")).size() > 0);
+        QVERIFY(start());
+        QVERIFY(host->messages.isEmpty());
+        QCOMPARE(shared().VerseCount(), 2000);
+        QCOMPARE(shared().VerseTexts(2000), QString(200, 'v'));
+    }
+
     void pathIsProgramDirPlusFileName() {
         Paths::setProgramDir(QStringLiteral("/"));
         QCOMPARE(Paths::versesPath(), QStringLiteral("//verses.mdb"));
@@ -156,5 +177,28 @@ private slots:
     }
 };
 
+// With --interrupt-write PATH the program changes every row of PATH inside a transaction that
+// spills to the file, and dies before committing, as a program killed mid-write does.
+static int interruptWrite(const QString& path) {
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    d.setDatabaseName(path);
+    QSqlQuery q(d.open() ? d : QSqlDatabase());
+    if (!q.exec(QStringLiteral("PRAGMA cache_size=1")) || !q.exec(QStringLiteral("BEGIN")) ||
+        !q.exec(QStringLiteral("UPDATE verses SET text = 'changed'")))
+        return 1;
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+#define main testMain
 TESSALINE_TEST_MAIN(TestStartup)
+#undef main
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--interrupt-write") == 0) {
+        QCoreApplication app(argc, argv);
+        return interruptWrite(QString::fromLocal8Bit(argv[2]));
+    }
+    return testMain(argc, argv);
+}
 #include "tst_startup.moc"

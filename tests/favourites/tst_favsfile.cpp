@@ -153,6 +153,10 @@ private slots:
             << QStringList{"a", "", "", "", "", QStringLiteral("\u20ac")}
             << QStringList{"", "", "", QStringLiteral("\u8a69\u7bc7"), "", ""}
             << QByteArray("utf-8");
+        // In Windows-1252 these two would be the bytes CB 85, which also read as UTF-8.
+        QTest::newRow("1252 bytes that look like utf-8")
+            << QStringList{QStringLiteral("NO\u00cb\u2026 Amen"), "", "", "", "", ""}
+            << QStringList{"", "", "", "", "", ""} << QByteArray("utf-8");
         QTest::newRow("characters outside the basic plane")
             << QStringList{QStringLiteral("\U0001F54A dove"), "", "", "", "", ""}
             << QStringList{"", "", "", "", "", ""} << QByteArray("utf-8");

@@ -84,10 +84,10 @@ private slots:
         QVERIFY(Forms::get<Form4>().isVisible());
     }
 
-    void selectVerseByKeyboardOtherThanBlankOpensFavourites() {
+    void selectVersePressedAfterAnyOtherKeyOpensFavourites() {
         Form1& w = openPractice();
         shared().KeyText = QStringLiteral("x");
-        w.Command1->click(); // what Enter or a scripted press does
+        w.Command1->click(); // a press after any key but a blank
         QVERIFY(Forms::isLoaded<Form4>());
     }
 
@@ -170,6 +170,33 @@ private slots:
         typeKeys(QStringLiteral(" "));
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(!Forms::isLoaded<Form4>());
+    }
+
+    void onlyTypedCharactersReachTheTypingCheck_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("letter") << int(Qt::Key_G) << int(Qt::NoModifier) << "g" << true;
+        QTest::newRow("shifted letter") << int(Qt::Key_G) << int(Qt::ShiftModifier) << "G" << true;
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "\b" << true;
+        QTest::newRow("Alt shortcut") << int(Qt::Key_G) << int(Qt::AltModifier) << "g" << false;
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << "\x7f" << false;
+        QTest::newRow("AltGr character")
+            << int(Qt::Key_At) << int(Qt::GroupSwitchModifier) << "@" << true;
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "\t" << false;
+    }
+    void onlyTypedCharactersReachTheTypingCheck() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(bool, typed);
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go"));
+        shared().KeyText = QStringLiteral("-");
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        QCOMPARE(shared().KeyText != QStringLiteral("-"), typed);
     }
 
     void keysBeforeAnyVerseAreHarmless() {

@@ -171,16 +171,28 @@ void DataControl::Refresh() {
     // and order: "select rowid from <table> <tail>". Values are read later, by rowid.
     const RecordSourceParts parts = splitRecordSource(RecordSource);
 
-    const bool reopen = m_connection.isEmpty() || m_openPath != DatabaseName;
-    const QString name =
-        reopen ? QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber()) : m_connection;
+    // Reading the rows again leaves the current row: as on any move, its open editor and
+    // pending edits are saved first unless Validate says otherwise.
+    bool save = false;
+    if (m_loaded) {
+        emit flushRequested();
+        int action = RefreshAction;
+        save = m_hasPending;
+        if (m_events)
+            m_events->Validate(action, save);
+        if (action == Cancel)
+            return;
+    }
+
+    // A new connection every time, so that a file removed or replaced since the last read
+    // shows as it is now; the old one stays in use until the new rows are in hand.
+    const QString name = QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber());
     QStringList fields;
     QVector<qint64> rowids;
     try {
-        QSqlDatabase db = reopen ? Database::open(DatabaseName, name, Database::Mode::ReadWrite)
-                                 : QSqlDatabase::database(name, false);
+        QSqlDatabase db = Database::open(DatabaseName, name, Database::Mode::ReadWrite);
         QSqlQuery q(db);
-        if (reopen && busyTimeout != Database::BusyTimeoutMs)
+        if (busyTimeout != Database::BusyTimeoutMs)
             q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
         // LIMIT 0 learns the column names without running the sort.
         QString source = RecordSource.trimmed();
@@ -192,6 +204,12 @@ void DataControl::Refresh() {
         for (int i = 0; i < record.count(); ++i)
             fields.append(record.fieldName(i));
         q.finish();
+
+        // The new file and the record source are usable, so nothing is written when the
+        // Refresh is bound to fail. The edits go to the file they were made in, and the rowid
+        // list read next includes a stored new row.
+        if (save)
+            commitPending();
 
         q.setForwardOnly(true);
         // Pieces are joined by line breaks: a piece may end in a "--" comment.
@@ -205,18 +223,15 @@ void DataControl::Refresh() {
         if (q.lastError().isValid())
             throw Database::errorFrom(q.lastError(), DatabaseName);
     } catch (...) {
-        if (reopen && QSqlDatabase::contains(name))
+        if (QSqlDatabase::contains(name))
             Database::close(name);
         throw;
     }
 
     emit aboutToReset();
-    if (reopen) {
-        if (!m_connection.isEmpty())
-            Database::close(m_connection);
-        m_connection = name;
-        m_openPath = DatabaseName;
-    }
+    if (!m_connection.isEmpty())
+        Database::close(m_connection);
+    m_connection = name;
     m_parts = parts;
     m_fields = fields;
     m_rowids = std::move(rowids);
@@ -257,7 +272,6 @@ void DataControl::Close() {
     if (!m_connection.isEmpty())
         Database::close(m_connection);
     m_connection.clear();
-    m_openPath.clear();
 }
 
 void DataControl::dropState() {
@@ -315,7 +329,7 @@ void DataControl::setPosition(int pos, bool adding) {
     emit currentRowChanged(previous, currentGridRow());
 }
 
-void DataControl::move(int action, Target target, int row) {
+void DataControl::move(int action, Target target, int row, bool onRows) {
     if (!m_loaded)
         return;
     emit flushRequested();
@@ -352,6 +366,8 @@ void DataControl::move(int action, Target target, int row) {
         pos = count;
         break;
     }
+    if (onRows && count > 0)
+        pos = qBound(0, pos, count - 1);
     setPosition(qBound(-1, pos, count), target == Target::NewRow);
     raiseReposition();
 }
@@ -376,23 +392,16 @@ bool DataControl::moveToGridRow(int row) {
 void DataControl::navigate(Action action) {
     if (!m_loaded || m_rowids.isEmpty())
         return;
-    // The bar's buttons never leave the rows: Previous on the first row and Next on the last
-    // stay where they are.
-    const int count = rowCount();
-    const int here = currentRowIndex();
-    // Off the rows, the cursor sits in a gap: Next goes to the row after it, Previous to
-    // the row before.
-    const int gap = m_onDeleted ? m_pos : (m_pos < 0 ? 0 : count);
-    int row = count - 1;
-    if (action == MoveFirstAction)
-        row = 0;
-    else if (action == MovePreviousAction)
-        row = here >= 0 ? here - 1 : gap - 1;
-    else if (action == MoveNextAction)
-        row = here >= 0 ? here + 1 : gap;
-    row = qBound(0, row, count - 1);
+    // The target is worked out by move() once the row is saved, so that a typed new-row line
+    // is stored first and counts among the rows. Off the rows, the cursor sits in a gap: Next
+    // goes to the row after it, Previous to the row before; the bar's buttons never leave the
+    // rows, so Previous on the first row and Next on the last stay where they are.
+    const Target target = action == MoveFirstAction      ? Target::First
+                          : action == MovePreviousAction ? Target::Previous
+                          : action == MoveNextAction     ? Target::Next
+                                                         : Target::Last;
     try {
-        move(action, Target::Row, row);
+        move(action, target, -1, true);
     } catch (const RuntimeError& error) {
         raiseError(error);
     }

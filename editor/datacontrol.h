@@ -76,6 +76,7 @@ public:
         FindAction = 8,
         BookmarkAction = 9,
         UnloadAction = 10,
+        RefreshAction = 11,
     };
 
     // What the owner of the control is told. Validate may set action to Cancel to stop the
@@ -108,8 +109,10 @@ public:
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
 
-    // Opens the database when needed and runs the record source again; the first row
-    // becomes current. All or nothing: on failure the rows, pending edits and position stay.
+    // Saves the current row as leaving it does (Validate with the Refresh action first; Cancel
+    // stops the Refresh), opens the database afresh and runs the record source again; the
+    // first row becomes current. All or nothing: on failure the rows, the position and any
+    // edits not yet saved stay.
     void Refresh();
     // Writes the pending edits of the current row, without a Validate.
     void UpdateRecord();
@@ -169,7 +172,8 @@ private:
     enum class Target { First, Previous, Next, Last, Row, NewRow };
 
     QString connectionName() const { return m_connection; }
-    void move(int action, Target target, int row = -1);
+    // onRows: the target is kept within the rows (the navigation bar's moves).
+    void move(int action, Target target, int row = -1, bool onRows = false);
     void raiseError(const RuntimeError& error);
     void raiseReposition();
     void commitPending();
@@ -185,7 +189,6 @@ private:
     Events* m_events = nullptr;
     QString m_caption = QStringLiteral(" ");
     QString m_connection;
-    QString m_openPath;
     RecordSourceParts m_parts;
     QStringList m_fields;
     QVector<qint64> m_rowids;

@@ -346,6 +346,24 @@ public:
     }
 
 protected:
+    // Only the control's current row takes typing: what an editor on another row received
+    // would be dropped. So the cursor moves to the cell first (through the gate, which asks
+    // the control), and nothing opens when that move is refused. A double click comes after
+    // the press that already asked for the move. Calls that cannot open an editor (a press,
+    // the cursor moving) are left alone.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        DataControl* control = m_model->control();
+        const bool opens = trigger == AllEditTriggers || editTriggers().testFlag(trigger);
+        if (opens && index.isValid() && control && index.row() != control->currentGridRow()) {
+            if (trigger == DoubleClicked)
+                return false;
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            if (index.row() != control->currentGridRow())
+                return false;
+        }
+        return QTableView::edit(index, trigger, event);
+    }
+
     void keyPressEvent(QKeyEvent* event) override {
         // Escape with no cell open drops the row's unsaved edits.
         if (event->key() == Qt::Key_Escape && state() != EditingState && m_model->control() &&

@@ -44,6 +44,13 @@ QString title(const DataControl& c) {
     }
 }
 
+QStringList texts(const QString& path) {
+    QStringList out;
+    for (const VerseRow& row : readVersesDb(path))
+        out << row.text.toString();
+    return out;
+}
+
 void runSql(const QString& path, const QString& sql) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x"));
@@ -140,7 +147,7 @@ private slots:
             << "new line" << QStringList{"validate 5 at 0", "reposition at -1"};
         QTest::newRow("edited, then moved")
             << "edit next" << QStringList{"validate 3 at 0 save", "reposition at 1"};
-        QTest::newRow("refresh") << "refresh" << QStringList{"reposition at 0"};
+        QTest::newRow("refresh") << "refresh" << QStringList{"validate 11 at 0", "reposition at 0"};
         QTest::newRow("delete") << "delete" << QStringList{"validate 7 at 0"};
         QTest::newRow("close") << "close" << QStringList{"validate 10 at 0"};
     }
@@ -224,8 +231,11 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::addColumn<int>("number");
         QTest::newRow("missing file") << "missing" << int(RuntimeError::DatabaseNotFound);
+        QTest::newRow("open file removed") << "removed" << int(RuntimeError::DatabaseNotFound);
         QTest::newRow("not a database") << "garbage" << int(RuntimeError::NotADatabase);
         QTest::newRow("no verses table") << "no table" << int(RuntimeError::TableNotFound);
+        // SQLite's own code for a trigger's RAISE(ABORT).
+        QTest::newRow("edits cannot be saved") << "save fails" << 1811;
     }
     void failedRefreshKeepsRowsPositionAndEdits() {
         QFETCH(QString, problem);
@@ -233,25 +243,133 @@ private slots:
         control->recordset().MoveNext();
         QVERIFY(control->setPendingValue(1, 1, QStringLiteral("unsaved")));
         const QString other = dir->file(QStringLiteral("other.mdb"));
-        if (problem == "garbage") {
-            QFile f(other);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(4096, 'x'));
-        } else if (problem == "no table") {
-            writeVersesDb(other, {});
-            runSql(other, QStringLiteral("drop table verses"));
+        const QString moved = dir->file(QStringLiteral("moved away.mdb"));
+        if (problem == "removed") {
+            QVERIFY(QFile::rename(path, moved));
+        } else if (problem == "save fails") {
+            runSql(path, QStringLiteral("create trigger no_edits before update on verses begin "
+                                        "select raise(abort, 'verses are read-only today'); end"));
+        } else {
+            control->DatabaseName = other;
+            if (problem == "garbage") {
+                QFile f(other);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(QByteArray(4096, 'x'));
+            } else if (problem == "no table") {
+                writeVersesDb(other, {});
+                runSql(other, QStringLiteral("drop table verses"));
+            }
         }
-        control->DatabaseName = other;
+        events.log.clear();
         try {
             control->Refresh();
             QFAIL("refreshed");
         } catch (const RuntimeError& error) {
             QTEST(error.number(), "number");
         }
+        QCOMPARE(events.log, QStringList{"validate 11 at 1 save"});
         QCOMPARE(control->rowCount(), 3);
         QCOMPARE(control->recordset().AbsolutePosition(), 1);
+        QVERIFY(control->hasPendingEdits());
         QCOMPARE(control->recordset().Fields(QStringLiteral("text")).Value.toString(),
                  QStringLiteral("unsaved"));
+        // Nothing was written before the failure showed.
+        QCOMPARE(texts(problem == "removed" ? moved : path),
+                 (QStringList{"text c", "text a", "text b"}));
+    }
+
+    // Re-reading leaves the row: its edits are saved first, unless Validate says otherwise.
+    void refreshSavesTheRowItLeaves_data() {
+        QTest::addColumn<bool>("newLine");   // typed on the new-row line, otherwise into row a
+        QTest::addColumn<QString>("answer"); // Validate's: save, drop or cancel
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("stored"); // the texts in the file, in rowid order
+        QTest::addColumn<QString>("shown");      // the first row's text afterwards
+        QTest::addColumn<bool>("pending");
+        const QStringList untouched = {"text c", "text a", "text b"};
+        QTest::newRow("edited row saved")
+            << false << "save" << QStringList{"validate 11 at 0 save", "reposition at 0"}
+            << QStringList{"text c", "typed", "text b"} << "typed" << false;
+        QTest::newRow("typed new row stored")
+            << true << "save" << QStringList{"validate 11 at -1 save", "reposition at 0"}
+            << QStringList{"text c", "text a", "text b", "typed"} << "typed" << false;
+        QTest::newRow("save refused")
+            << false << "drop" << QStringList{"validate 11 at 0 save", "reposition at 0"}
+            << untouched << "text a" << false;
+        QTest::newRow("refresh cancelled")
+            << false << "cancel" << QStringList{"validate 11 at 0 save"} << untouched << "typed"
+            << true;
+    }
+    void refreshSavesTheRowItLeaves() {
+        QFETCH(bool, newLine);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, stored);
+        open();
+        events.keep = answer != "drop";
+        events.cancel = answer == "cancel" ? int(DataControl::RefreshAction) : -1;
+        const int row = newLine ? control->rowCount() : 0;
+        QVERIFY(control->moveToGridRow(row));
+        QVERIFY(control->setPendingValue(row, 1, QStringLiteral("typed")));
+        events.log.clear();
+        control->Refresh();
+        QTEST(events.log, "expected");
+        QCOMPARE(texts(path), stored);
+        QCOMPARE(control->rowCount(), int(stored.size()));
+        QTEST(control->displayValue(0, 1).toString(), "shown");
+        QTEST(control->hasPendingEdits(), "pending");
+    }
+
+    void refreshReadsAFileReplacedSinceOpening() {
+        open();
+        const QString fresh = dir->file(QStringLiteral("fresh.mdb"));
+        writeVersesDb(fresh, {{"y", "text y"}, {"x", "text x"}});
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(fresh, path));
+        control->Refresh();
+        QCOMPARE(control->rowCount(), 2);
+        QCOMPARE(title(*control), QStringLiteral("x"));
+        QCOMPARE(control->displayValue(1, 1).toString(), QStringLiteral("text y"));
+    }
+
+    // The bar never leaves the rows; storing the typed new-row line adds a row to move among.
+    void movesFromATypedNewRowStoreItFirst_data() {
+        QTest::addColumn<QString>("move");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("bar: next") << "bar next" << 3 << "d";
+        QTest::newRow("bar: last") << "bar last" << 3 << "d";
+        QTest::newRow("bar: previous") << "bar previous" << 2 << "c";
+        QTest::newRow("bar: first") << "bar first" << 0 << "a";
+        QTest::newRow("recordset: last") << "last" << 3 << "d";
+        QTest::newRow("recordset: previous") << "previous" << 2 << "c";
+        QTest::newRow("recordset: next, past the stored row") << "next" << -1 << "<none>";
+    }
+    void movesFromATypedNewRowStoreItFirst() {
+        QFETCH(QString, move);
+        open();
+        QVERIFY(control->moveToGridRow(3));
+        QVERIFY(control->setPendingValue(3, 0, QStringLiteral("d")));
+        events.log.clear();
+        Recordset& rs = control->recordset();
+        if (move == "bar next")
+            control->navigate(DataControl::MoveNextAction);
+        else if (move == "bar last")
+            control->navigate(DataControl::MoveLastAction);
+        else if (move == "bar previous")
+            control->navigate(DataControl::MovePreviousAction);
+        else if (move == "bar first")
+            control->navigate(DataControl::MoveFirstAction);
+        else if (move == "last")
+            rs.MoveLast();
+        else if (move == "previous")
+            rs.MovePrevious();
+        else
+            rs.MoveNext();
+        QCOMPARE(control->rowCount(), 4);
+        QVERIFY(!control->hasPendingEdits());
+        QTEST(rs.AbsolutePosition(), "position");
+        QTEST(title(*control), "title");
+        QCOMPARE(events.log.filter(QStringLiteral("reposition")).size(), 1);
     }
 
     void ownFailuresRaiseError_data() {

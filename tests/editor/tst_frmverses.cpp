@@ -475,6 +475,77 @@ private slots:
         QVERIFY2(opened < 2000 && movedLast < 300 && deleted < 200 && updated < 200,
                  "far slower than expected");
     }
+
+    // Refresh leaves the row: what was typed in the grid is saved before the rows are read
+    // again, and stays in the grid, unsaved, when that save fails.
+    void refreshSavesWhatWasTyped_data() {
+        QTest::addColumn<bool>("saveFails");
+        QTest::newRow("saved") << false;
+        QTest::newRow("save fails") << true;
+    }
+    void refreshSavesWhatWasTyped() {
+        QFETCH(bool, saveFails);
+        open();
+        if (saveFails) {
+            OtherProgram other;
+            QVERIFY(other.exec(
+                QStringLiteral("create trigger no_edits before update on verses begin "
+                               "select raise(abort, 'verses are read-only today'); end")));
+        }
+        key(Qt::Key_Right);
+        type(QStringLiteral("fresh")); // the cell is still open
+        w->cmdRefresh->click();
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("fresh"));
+        QCOMPARE(w->datPrimaryRS.hasPendingEdits(), saveFails);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(),
+                 saveFails ? QStringLiteral("text a") : QStringLiteral("fresh"));
+        QCOMPARE(host->messages.size(), saveFails ? 1 : 0);
+        if (saveFails)
+            QVERIFY(host->messages.first().text.startsWith(
+                QLatin1String("The verses could not be read again.")));
+    }
+
+    // After a failed save keeps the cursor on its row, another row opens no cell to type into:
+    // nothing typed there could be kept.
+    void noCellOpensOnARowTheCursorCouldNotReach() {
+        open();
+        {
+            OtherProgram other;
+            QVERIFY(other.exec(
+                QStringLiteral("create trigger no_edits before update on verses begin "
+                               "select raise(abort, 'verses are read-only today'); end")));
+        }
+        editCell(0, 1, QStringLiteral("edited"));
+        QTest::mouseClick(w->datPrimaryRSBar->nextButton(), Qt::LeftButton);
+        QCOMPARE(caption(), QStringLiteral("Record: 1"));
+
+        const QModelIndex other = grid()->model()->index(2, 1);
+        const QPoint at = grid()->visualRect(other).center();
+        // A double click is a press and release, then the double click itself.
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(!grid()->indexWidget(other));
+        QCOMPARE(QApplication::focusWidget(), grid());
+        QCOMPARE(w->datPrimaryRS.currentGridRow(), 0);
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
+        QVERIFY(w->datPrimaryRS.hasPendingEdits());
+    }
+
+    // A row deleted by code leaves the control between rows while the grid's cursor stands on
+    // a neighbour: typing there moves the control to that row first, so the text is kept.
+    void typingOnTheCursorsRowMovesTheControlThere() {
+        open();
+        QVERIFY(w->datPrimaryRS.moveToGridRow(1));
+        w->datPrimaryRS.recordset().Delete();
+        QCOMPARE(w->datPrimaryRS.currentGridRow(), -1);
+        const int row = gridRow();
+        QVERIFY(row >= 0);
+        type(QStringLiteral("kept"));
+        QCOMPARE(w->datPrimaryRS.currentGridRow(), row);
+        QVERIFY(w->datPrimaryRS.hasPendingEdits());
+        QCOMPARE(w->grdDataGrid->cellText(row, grid()->currentIndex().column()),
+                 QStringLiteral("kept"));
+    }
 };
 
 TESSALINE_TEST_MAIN(TestVerseEditor)

@@ -41,7 +41,7 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
             .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
 }
 
-QSqlDatabase open(const QString& path, const QString& connectionName, Mode mode) {
+QSqlDatabase open(const QString& path, const QString& connectionName) {
     const QFileInfo info(path);
     if (!info.exists())
         throw RuntimeError(RuntimeError::DatabaseNotFound,
@@ -52,10 +52,7 @@ QSqlDatabase open(const QString& path, const QString& connectionName, Mode mode)
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs);
-    if (mode == Mode::ReadOnly)
-        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-    db.setConnectOptions(options);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db.open()) {
         const RuntimeError error = errorFrom(db.lastError(), path);
         db = QSqlDatabase();

@@ -9,14 +9,12 @@
 // run-time errors that name the file.
 namespace Database {
 
-enum class Mode { ReadOnly, ReadWrite };
-
 // How long a statement waits for another program holding the file before it gives up.
 inline constexpr int BusyTimeoutMs = 3000;
 
 // Opens the SQLite file at path under the given connection name. Never creates the file:
 // a missing one is an error. Throws RuntimeError.
-QSqlDatabase open(const QString& path, const QString& connectionName, Mode mode);
+QSqlDatabase open(const QString& path, const QString& connectionName);
 
 // Closes and forgets a connection opened by open().
 void close(const QString& connectionName);

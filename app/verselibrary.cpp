@@ -22,7 +22,7 @@ int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
 // happens. Only SELECTs run here, but the file is opened writable: after a crash in the middle
 // of an editor's write, SQLite must be able to roll that write back before anyone can read.
 template <class Read> void readVerses(const QString& path, const QString& sql, Read read) {
-    QSqlDatabase db = Database::open(path, Connection, Database::Mode::ReadWrite);
+    QSqlDatabase db = Database::open(path, Connection);
     try {
         QSqlQuery query(db);
         query.setForwardOnly(true);

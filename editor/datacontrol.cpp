@@ -190,7 +190,7 @@ void DataControl::Refresh() {
     QStringList fields;
     QVector<qint64> rowids;
     try {
-        QSqlDatabase db = Database::open(DatabaseName, name, Database::Mode::ReadWrite);
+        QSqlDatabase db = Database::open(DatabaseName, name);
         QSqlQuery q(db);
         if (busyTimeout != Database::BusyTimeoutMs)
             q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));

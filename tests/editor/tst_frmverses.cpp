@@ -346,6 +346,19 @@ private slots:
         QVERIFY(Forms::get<Form4>().isVisible());
     }
 
+    // The hourglass shows from a record action's Validate until a row is current again.
+    void hourglassShowsUntilTheNextReposition() {
+        open();
+        QCOMPARE(MousePointer::get(), int(MousePointer::Default));
+        Recordset& rs = w->datPrimaryRS.recordset();
+        rs.Delete(); // validated, but no row is current until the move that follows
+        QCOMPARE(MousePointer::get(), int(MousePointer::Hourglass));
+        QVERIFY(QGuiApplication::overrideCursor());
+        rs.MoveNext();
+        QCOMPARE(MousePointer::get(), int(MousePointer::Default));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
     void pointerIsBackAfterClosing_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("saved");

@@ -15,9 +15,7 @@ public:
 
     // Numbers used where the failure is ours rather than the database engine's.
     enum : int {
-        Overflow = 6,
         SubscriptOutOfRange = 9,
-        FileNotFound = 53,
         PermissionDenied = 70,
         PathFileAccess = 75,
         DatabaseNotFound = 3024,
@@ -25,7 +23,6 @@ public:
         ItemNotFound = 3265,
         DatabaseLocked = 3260,
         NotADatabase = 3343,
-        WriteFailed = 3051,
     };
 
 private:

@@ -6,7 +6,7 @@
 #include "tests/support/testsupport.h"
 
 // The verse card shows the verse that was current when it loaded, exactly as written.
-class TestVerseCard : public QObject {
+class TestVerseCard : public ProgramTestCase {
     Q_OBJECT
 
     void setVerse(const QString& title, const QString& text) {
@@ -15,9 +15,6 @@ class TestVerseCard : public QObject {
     }
 
 private slots:
-    void init() { resetProgram(); }
-    void cleanup() { resetProgram(); }
-
     void keepsItsVerseUntilClosed() {
         setVerse(QStringLiteral("First"), QStringLiteral("one"));
         Form3& card = Forms::show<Form3>();

@@ -52,11 +52,9 @@ private:
 } // namespace
 
 // The verse editor as a user drives it: keys into the grid, button clicks, and a real file.
-class TestVerseEditor : public QObject {
+class TestVerseEditor : public ProgramTestCase {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> dir;
-    std::unique_ptr<ScriptedHost> host;
     frmverses* w = nullptr;
 
     void open(const QList<VerseRow>& rows = ThreeRows) {
@@ -80,16 +78,9 @@ class TestVerseEditor : public QObject {
     }
 
 private slots:
-    void init() {
-        resetProgram();
-        dir = std::make_unique<TestProgramDir>();
-        host = std::make_unique<ScriptedHost>();
-    }
     void cleanup() {
-        resetProgram();
+        ProgramTestCase::cleanup();
         DataControl::setBusyTimeoutMs(3000);
-        host.reset();
-        dir.reset();
         QCOMPARE(MousePointer::get(), int(MousePointer::Default));
     }
 

@@ -69,7 +69,8 @@ protected:
     std::unique_ptr<TestProgramDir> dir;
     std::unique_ptr<ScriptedHost> host;
 
-private slots:
+protected slots:
+    // A test class that needs more in its own init() or cleanup() calls these from there.
     void init();
     void cleanup();
 };

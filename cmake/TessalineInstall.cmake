@@ -31,5 +31,5 @@ function(tessaline_install_starter_file source name)
     install(CODE "
         set(SOURCE \"${source}\")
         set(DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TESSALINE_PROGRAM_DIR}/${name}\")
-        include(\"${CMAKE_SOURCE_DIR}/resources/install-sample.cmake\")")
+        include(\"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../resources/install-sample.cmake\")")
 endfunction()

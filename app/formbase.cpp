@@ -6,8 +6,19 @@
 #include <QCloseEvent>
 #include <QIcon>
 
+namespace {
+// The 16-colour icon at 16 and 32 pixels, and larger drawings of it for scaled screens.
+QIcon programIcon() {
+    QIcon icon(QStringLiteral(":/icons/tessaline.ico"));
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size));
+    return icon;
+}
+} // namespace
+
 FormBase::FormBase(QWidget* parent) : QWidget(parent) {
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tessaline.ico")));
+    static const QIcon icon = programIcon();
+    setWindowIcon(icon);
     // Closing through the title bar unloads the window; its next use creates it afresh.
     setAttribute(Qt::WA_DeleteOnClose);
 }

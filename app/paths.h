@@ -1,12 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace Paths {
 
-// The directory that holds the program (tests point it at a temporary directory).
+// The directory that holds the running executable, found from /proc/self/exe (so a symbolic
+// link such as PREFIX/bin/tessaline leads to the real program directory), or the one a test
+// set. Never empty: throws RuntimeError when the directory cannot be found or named.
 QString programDir();
 void setProgramDir(const QString& dir);
+
+// The directory part of an executable's absolute path, as the kernel reports its bytes.
+// Throws RuntimeError when the path is not absolute or does not survive decoding (a folder
+// name that is not valid in the file-name encoding would lead every file elsewhere).
+QString directoryOfExecutable(const QByteArray& executablePath);
 
 // Program directory + separator + file name, joined as they are: a program in "/" gives
 // "//verses.mdb".

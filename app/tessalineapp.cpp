@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QKeyEvent>
 
+#include <csignal>
+
 // Resources compiled into a static library must be registered by hand.
 static void initResources() {
     Q_INIT_RESOURCE(tessaline);
@@ -17,6 +19,11 @@ static void initResources() {
 TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     initResources();
     setApplicationName(QStringLiteral("Tessaline"));
+    // Matches the installed tessaline.desktop, so the desktop shows its icon and name.
+    setDesktopFileName(QStringLiteral("tessaline"));
+    // A write past the file-size limit (ulimit -f) then fails like one on a full disk and is
+    // reported, instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     applyLook();
     // The program ends when the last window on screen closes. A window still loaded but
     // hidden (the editor after Select) is closed properly first, so it can save what it holds.

@@ -24,6 +24,7 @@ printf '%s\r\n' \
 openbox >/dev/null 2>&1 &
 sleep 1
 "$work/tessaline" &
+app=$!
 sleep 2
 
 window() { xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
@@ -57,3 +58,26 @@ xdotool windowmove "$editor" 700 400
 sleep 0.5
 xdotool key --window "$editor" Down Down Down
 shoot "$editor" editor
+
+# The practice window on screens scaled to 200 % and 150 %: the same layout, finer pictures.
+# xdotool works in screen pixels, so every position is scaled too.
+at() { awk -v v="$1" -v s="$2" 'BEGIN { printf "%d", v * s }'; }
+for scale in 2 1.5; do
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    QT_SCALE_FACTOR=$scale "$work/tessaline" &
+    app=$!
+    sleep 2
+    practice=$(window Tessaline)
+    xdotool windowmove "$practice" 10 10
+    sleep 0.5
+    xdotool mousemove --window "$practice" "$(at 540 $scale)" "$(at 30 $scale)" click 1
+    favourites=$(window "Favorite Verses")
+    xdotool mousemove --window "$favourites" "$(at 200 $scale)" "$(at 24 $scale)" click 1
+    sleep 0.5
+    practice=$(window "Psalm 23:1")
+    xdotool windowmove "$practice" 10 10
+    xdotool windowactivate "$practice" 2>/dev/null || true
+    xdotool type --delay 60 "The LORD is my s"
+    shoot "$practice" "practice-$(at 100 $scale)"
+done

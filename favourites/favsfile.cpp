@@ -119,15 +119,22 @@ bool SaveFavs() {
     // page lacks would turn into "?", and a few byte pairs of it also read as UTF-8 (a capital
     // accented letter before a typographic mark): such a file is written as UTF-8 instead, so
     // what is read back is always what was saved.
+    // The reader drops a byte-order mark, so a first value that itself begins with U+FEFF
+    // gets one in front to be dropped instead.
     QByteArray bytes;
     if (Cp1252::canEncode(content))
         bytes = Cp1252::encode(content);
     if (bytes.isEmpty() || decode(bytes) != content)
-        bytes = content.toUtf8();
+        bytes = (content.startsWith(QChar(0xfeff)) ? QByteArray("\xef\xbb\xbf") : QByteArray()) +
+                content.toUtf8();
 
     const QString path = Paths::favsPath();
     // Written beside the old file and renamed over it: a failure leaves the old one whole.
     QSaveFile file(path);
+    // A folder that forbids the temporary file but holds a writable favs.ini: writing in place
+    // is the only save left (a failure midway then cuts the file short).
+    file.setDirectWriteFallback(!QFileInfo(QFileInfo(path).path()).isWritable() &&
+                                QFileInfo(path).isWritable());
     const auto fail = [&](const RuntimeError& error) {
         Host::reportError(error, QStringLiteral("The favourite verses could not be saved; the "
                                                 "file keeps what it held before."));

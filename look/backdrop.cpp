@@ -22,7 +22,10 @@ namespace {
 class WidgetSurface : public Surface {
 public:
     WidgetSurface(FormBase& form, const QPixmap& picture)
-        : m_form(form), m_painter(&form), m_picture(picture) {}
+        : m_form(form), m_painter(&form), m_picture(picture) {
+        // A finer picture than the screen (the 200 % one at 150 %) is scaled down smoothly.
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
 
     double scaleWidth() const override { return m_form.ScaleWidth(); }
     double scaleHeight() const override { return m_form.ScaleHeight(); }
@@ -30,7 +33,7 @@ public:
     void paintPicture(double x, double y, double width, double height) override {
         const QRectF to(x / Twips::PerPixel, y / Twips::PerPixel, width / Twips::PerPixel,
                         height / Twips::PerPixel);
-        if (to.size() == m_picture.size())
+        if (to.size() == m_picture.deviceIndependentSize())
             m_painter.drawPixmap(to.topLeft(), m_picture);
         else
             m_painter.drawPixmap(to, m_picture, QRectF(m_picture.rect()));

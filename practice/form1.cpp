@@ -6,6 +6,7 @@
 #include "app/twips.h"
 #include "card/form3.h"
 #include "favourites/form4.h"
+#include "look/picture.h"
 #include "practice/picturebutton.h"
 
 Form1::Form1() {
@@ -37,7 +38,8 @@ Form1::Form1() {
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(Twips::rect(600, 480, 2625, 2520));
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/images/picture1.bmp")));
+    Picture1->setPixmap(
+        Look::picture(QStringLiteral(":/images/picture1.bmp"), devicePixelRatioF()));
     Picture1->hide();
 
     connect(Command1, &QAbstractButton::clicked, this, &Form1::Command1_Click);
@@ -51,10 +53,10 @@ Form1::Form1() {
 }
 
 double Form1::Picture1ScaleWidth() const {
-    return Twips::fromPx(Picture1->pixmap().width());
+    return Twips::fromPx(Picture1->pixmap().deviceIndependentSize().width());
 }
 double Form1::Picture1ScaleHeight() const {
-    return Twips::fromPx(Picture1->pixmap().height());
+    return Twips::fromPx(Picture1->pixmap().deviceIndependentSize().height());
 }
 
 void Form1::PrepareVerse() {

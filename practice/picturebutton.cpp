@@ -1,10 +1,12 @@
 #include "practice/picturebutton.h"
 
+#include "look/picture.h"
+
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
 PictureButton::PictureButton(const QString& picturePath, const QString& words, QWidget* parent)
-    : QAbstractButton(parent), m_face(picturePath) {
+    : QAbstractButton(parent), m_face(Look::picture(picturePath, devicePixelRatioF())) {
     // The words are only in the picture: say them to screen readers and on hover.
     setAccessibleName(words);
     setToolTip(words);
@@ -12,13 +14,14 @@ PictureButton::PictureButton(const QString& picturePath, const QString& words, Q
 }
 
 QSize PictureButton::sizeHint() const {
-    return m_face.size() + QSize(4, 2);
+    return m_face.deviceIndependentSize().toSize() + QSize(4, 2);
 }
 
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect();
-    p.drawPixmap((r.width() - m_face.width()) / 2, (r.height() - m_face.height()) / 2, m_face);
+    const QSize face = m_face.deviceIndependentSize().toSize();
+    p.drawPixmap((r.width() - face.width()) / 2, (r.height() - face.height()) / 2, m_face);
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);

@@ -1,10 +1,15 @@
-// Builds the sample verse database from its readable source:
+// Builds the sample verse database, and optionally the starter favourites, from their readable
+// sources:
 //
-//     tessaline_mkdb <source.txt> <out.db>
+//     tessaline_mkdb <source.txt> <out.db> [<favourites.txt> <out favs.ini>]
 //
 // The source holds comment lines starting with '#' and verses, each a line "== <title>"
 // followed by its text on the next lines up to a blank line. The database gets one table,
-// verses (title TEXT, text TEXT), filled in the order of the source.
+// verses (title TEXT, text TEXT), filled in the order of the source. The favourites source
+// lists titles of those verses, one a line ('#' starts a comment); favs.ini gets them in the
+// program's own layout.
+
+#include "app/cp1252.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +23,7 @@
 #include <QStringDecoder>
 #include <QVariant>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,12 +82,16 @@ bool inCp1252(char32_t c) {
     }
 }
 
-QList<Verse> parse(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    return file.readAll();
+}
+
+QList<Verse> parse(const QString& path) {
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString content = decoder.decode(file.readAll());
+    const QString content = decoder.decode(readAll(path));
     if (decoder.hasError())
         fail(QStringLiteral("%1 is not valid UTF-8").arg(path));
 
@@ -177,6 +187,45 @@ void write(const QList<Verse>& verses, const QString& outPath, const QString& te
                  .arg(tempPath, outPath, QString::fromStdString(error.message())));
 }
 
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+}
+
+// Six slots of text line and title line, each ended by CR LF, in Windows-1252.
+void writeFavourites(const QList<Verse>& verses, const QString& titlesPath,
+                     const QString& outPath) {
+    QStringList chosen;
+    for (const QString& raw : QString::fromUtf8(readAll(titlesPath)).split(QLatin1Char('\n'))) {
+        const QString title = raw.trimmed();
+        if (!title.isEmpty() && !title.startsWith(QLatin1Char('#')))
+            chosen.append(title);
+    }
+    constexpr int Slots = 6;
+    if (chosen.size() > Slots)
+        fail(QStringLiteral("%1 names %2 verses; favs.ini holds %3")
+                 .arg(titlesPath)
+                 .arg(chosen.size())
+                 .arg(Slots));
+    QString content;
+    for (int slot = 0; slot < Slots; ++slot) {
+        QString text, title;
+        if (slot < chosen.size()) {
+            const auto found = std::find_if(verses.begin(), verses.end(), [&](const Verse& v) {
+                return v.title == chosen[slot];
+            });
+            if (found == verses.end())
+                fail(QStringLiteral("%1: no sample verse is titled \"%2\"")
+                         .arg(titlesPath, chosen[slot]));
+            text = found->text;
+            title = found->title;
+        }
+        content += text + QLatin1String("\r\n") + title + QLatin1String("\r\n");
+    }
+    writeAll(outPath, Cp1252::encode(content));
+}
+
 QString tempPathFor(const QString& outPath) {
     return outPath + QStringLiteral(".tmp");
 }
@@ -198,8 +247,9 @@ void cleanUpAtExit() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: tessaline_mkdb <source.txt> <out.db>\n");
+    if (args.size() != 3 && args.size() != 5) {
+        std::fprintf(stderr, "usage: tessaline_mkdb <source.txt> <out.db> [<favourites.txt> "
+                             "<out favs.ini>]\n");
         return 2;
     }
     const QString sourcePath = args[1];
@@ -221,6 +271,8 @@ int main(int argc, char** argv) {
 
     write(verses, outPath, tempPath);
     tempToClean.clear();
+    if (args.size() == 5)
+        writeFavourites(verses, args[3], args[4]);
     std::printf("tessaline_mkdb: wrote %lld verses to %s\n", static_cast<long long>(verses.size()),
                 qPrintable(QDir::toNativeSeparators(outPath)));
     return 0;

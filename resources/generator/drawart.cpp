@@ -96,28 +96,33 @@ private:
 
 // A stone surface as brightness around 0.5: broad cloudy patches, fine grain, a few faint
 // veins and the odd speck. The contrast is kept low so text stays readable on top of it.
-std::vector<double> stoneField(int width, int height, std::uint32_t seed, double contrast) {
+// width and height are the picture's size at 1x; scale samples the same stone more finely,
+// so every variant shows the same surface (scale * size must be whole).
+std::vector<double> stoneField(int width, int height, std::uint32_t seed, double contrast,
+                               double scale = 1) {
     const TileNoise noise(width, height, seed);
     const int grainX = std::max(1, width / 2);
     const int grainY = std::max(1, height / 2);
     const int mottleX = std::max(1, width / 14);
     const int mottleY = std::max(1, height / 14);
-    std::vector<double> field(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double px = x + 0.5, py = y + 0.5;
+    const int outW = qRound(width * scale), outH = qRound(height * scale);
+    std::vector<double> field(static_cast<size_t>(outW) * outH);
+    for (int y = 0; y < outH; ++y) {
+        for (int x = 0; x < outW; ++x) {
+            const double px = (x + 0.5) / scale, py = (y + 0.5) / scale;
             const double clouds = noise.fbm(px, py, 4, 4, 3, 0.5, 1) - 0.5;
             const double mottle = noise.fbm(px, py, mottleX, mottleY, 3, 0.6, 20) - 0.5;
             const double grain = noise.value(px, py, grainX, grainY, 40) - 0.5;
             const double ridge = 1 - std::abs(2 * noise.fbm(px, py, 3, 3, 4, 0.5, 60) - 1);
             const double vein = std::pow(ridge, 10);
-            const double speck = unitHash(x, y, seed ^ 0x5bd1e995u);
+            const double speck = unitHash(static_cast<std::uint32_t>(px),
+                                          static_cast<std::uint32_t>(py), seed ^ 0x5bd1e995u);
             double t = 0.5 + contrast * (0.9 * clouds + 0.9 * mottle + 0.35 * grain - 0.3 * vein);
             if (speck < 0.015)
                 t -= 0.06 * contrast / 0.3;
             else if (speck > 0.99)
                 t += 0.05 * contrast / 0.3;
-            field[static_cast<size_t>(y) * width + x] = std::clamp(t, 0.0, 1.0);
+            field[static_cast<size_t>(y) * outW + x] = std::clamp(t, 0.0, 1.0);
         }
     }
     return field;
@@ -138,9 +143,9 @@ bool save(const QImage& image, const QString& path) {
 
 // --- Backdrop ------------------------------------------------------------------------------
 
-bool drawBackdrop(const QString& path) {
-    const int w = 171, h = 164;
-    const std::vector<double> field = stoneField(w, h, BaseSeed, 0.30);
+bool drawBackdrop(const QString& path, int scale) {
+    const int w = 171 * scale, h = 164 * scale;
+    const std::vector<double> field = stoneField(171, 164, BaseSeed, 0.30, scale);
 
     // The palette is one ramp from shadow to highlight, so a brightness is also an index and
     // nothing is lost to colour reduction.
@@ -221,10 +226,11 @@ QFont wordsFont(int pixelSize) {
     return font;
 }
 
+// scale draws the same face for a screen with that many pixels per logical pixel.
 bool drawButton(const QString& path, const QStringList& lines, std::uint32_t seed,
-                const QList<QRgb>& table) {
-    const int w = 90, h = 50, frame = 3;
-    const std::vector<double> field = stoneField(w, h, seed, 0.22);
+                const QList<QRgb>& table, double scale) {
+    const int w = qRound(90 * scale), h = qRound(50 * scale), frame = qRound(3 * scale);
+    const std::vector<double> field = stoneField(90, 50, seed, 0.22, scale);
 
     QImage rgb(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
@@ -243,6 +249,9 @@ bool drawButton(const QString& path, const QStringList& lines, std::uint32_t see
 
     QPainter painter(&rgb);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    // The words are laid out at 1x and drawn through the scale, so every variant matches.
+    if (scale != 1)
+        painter.scale(scale, scale);
     const QFont font = wordsFont(14);
     if (QFontInfo(font).family() != QLatin1String("Liberation Sans"))
         std::fprintf(stderr, "tessaline_drawart: warning: Liberation Sans not found, using %s\n",
@@ -252,9 +261,9 @@ bool drawButton(const QString& path, const QStringList& lines, std::uint32_t see
     const int lineHeight = metrics.ascent() + 1;
     const int blockHeight = lineHeight * static_cast<int>(lines.size()) - 1;
     // Centre the lines' ascent only: none of these words has a descender.
-    int baseline = (h - blockHeight) / 2 + metrics.ascent() - 1;
+    int baseline = (50 - blockHeight) / 2 + metrics.ascent() - 1;
     for (const QString& words : lines) {
-        const int x = (w - metrics.horizontalAdvance(words)) / 2;
+        const int x = (90 - metrics.horizontalAdvance(words)) / 2;
         painter.setPen(QColor(0, 0, 0, 150));
         painter.drawText(x + 1, baseline + 1, words);
         painter.setPen(QColor(0, 0, 0, 60));
@@ -278,40 +287,38 @@ const QList<QRgb> IconPalette = {
 };
 
 // An open book on a rounded blue-grey tile; the page lines are words, the blue dashes are
-// the letters still to be recalled.
-QImage drawIconImage(int size) {
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+// the letters still to be recalled. One design for 32 px and up, a simpler one for less; each
+// is a list of shapes in its own pixel grid, drawn both as pixels and as SVG.
+struct Shape {
+    QRectF rect;
+    double radius;
+    int colour; // index into IconPalette
+};
 
+QList<Shape> iconDesign(int base) {
+    const double radius = base >= 32 ? 5 : 3;
     // A rounded tile: dark outline, a lit rim top and left, a shaded rim bottom and right.
-    p.setRenderHint(QPainter::Antialiasing, false);
-    const double radius = size >= 32 ? 5 : 3;
-    QPainterPath tile;
-    tile.addRoundedRect(QRectF(0, 0, size, size), radius, radius);
-    p.fillPath(tile, QColor(IconPalette[1]));
-    QPainterPath face;
-    face.addRoundedRect(QRectF(1, 1, size - 2, size - 2), radius - 1, radius - 1);
-    p.fillPath(face, QColor(IconPalette[4]));
-    QPainterPath inner;
-    inner.addRoundedRect(QRectF(2, 2, size - 3, size - 3), radius - 1, radius - 1);
-    p.fillPath(inner, QColor(IconPalette[2]));
-    QPainterPath centre;
-    centre.addRoundedRect(QRectF(2, 2, size - 4, size - 4), radius - 2, radius - 2);
-    p.fillPath(centre, QColor(IconPalette[3]));
-
-    if (size >= 32) {
+    QList<Shape> shapes = {
+        {QRectF(0, 0, base, base), radius, 1},
+        {QRectF(1, 1, base - 2, base - 2), radius - 1, 4},
+        {QRectF(2, 2, base - 3, base - 3), radius - 1, 2},
+        {QRectF(2, 2, base - 4, base - 4), radius - 2, 3},
+    };
+    auto rect = [&shapes](int x, int y, int w, int h, int colour) {
+        shapes.append({QRectF(x, y, w, h), 0, colour});
+    };
+    if (base >= 32) {
         // A shadow under the book, the cover showing round the pages, the pages, the gutter.
-        p.fillRect(QRect(5, 26, 22, 1), QColor(IconPalette[1]));
-        p.fillRect(QRect(4, 8, 24, 18), QColor(IconPalette[10]));
-        p.fillRect(QRect(4, 24, 24, 2), QColor(IconPalette[11]));
-        p.fillRect(QRect(4, 25, 24, 1), QColor(IconPalette[10]));
-        p.fillRect(QRect(5, 6, 11, 18), QColor(IconPalette[7]));
-        p.fillRect(QRect(16, 6, 11, 18), QColor(IconPalette[7]));
-        p.fillRect(QRect(5, 22, 11, 2), QColor(IconPalette[8]));
-        p.fillRect(QRect(16, 22, 11, 2), QColor(IconPalette[8]));
-        p.fillRect(QRect(15, 6, 1, 18), QColor(IconPalette[9]));
-        p.fillRect(QRect(16, 6, 1, 18), QColor(IconPalette[8]));
+        rect(5, 26, 22, 1, 1);
+        rect(4, 8, 24, 18, 10);
+        rect(4, 24, 24, 2, 11);
+        rect(4, 25, 24, 1, 10);
+        rect(5, 6, 11, 18, 7);
+        rect(16, 6, 11, 18, 7);
+        rect(5, 22, 11, 2, 8);
+        rect(16, 22, 11, 2, 8);
+        rect(15, 6, 1, 18, 9);
+        rect(16, 6, 1, 18, 8);
         // Lines of text: dark runs are shown words, blue runs are hidden letters.
         struct Run {
             int x, y, w;
@@ -324,23 +331,84 @@ QImage drawIconImage(int size) {
             {21, 15, 4, true}, {18, 18, 4, false}, {23, 18, 2, false},
         };
         for (const Run& run : runs)
-            p.fillRect(QRect(run.x, run.y, run.w, 1), QColor(IconPalette[run.hidden ? 13 : 12]));
+            rect(run.x, run.y, run.w, 1, run.hidden ? 13 : 12);
     } else {
-        p.fillRect(QRect(2, 4, 12, 9), QColor(IconPalette[10]));
-        p.fillRect(QRect(3, 3, 5, 9), QColor(IconPalette[7]));
-        p.fillRect(QRect(8, 3, 5, 9), QColor(IconPalette[7]));
-        p.fillRect(QRect(7, 3, 1, 9), QColor(IconPalette[9]));
-        p.fillRect(QRect(3, 11, 5, 1), QColor(IconPalette[8]));
-        p.fillRect(QRect(8, 11, 5, 1), QColor(IconPalette[8]));
-        p.fillRect(QRect(4, 5, 3, 1), QColor(IconPalette[12]));
-        p.fillRect(QRect(4, 7, 2, 1), QColor(IconPalette[13]));
-        p.fillRect(QRect(4, 9, 3, 1), QColor(IconPalette[12]));
-        p.fillRect(QRect(9, 5, 2, 1), QColor(IconPalette[13]));
-        p.fillRect(QRect(9, 7, 3, 1), QColor(IconPalette[12]));
-        p.fillRect(QRect(9, 9, 2, 1), QColor(IconPalette[12]));
+        rect(2, 4, 12, 9, 10);
+        rect(3, 3, 5, 9, 7);
+        rect(8, 3, 5, 9, 7);
+        rect(7, 3, 1, 9, 9);
+        rect(3, 11, 5, 1, 8);
+        rect(8, 11, 5, 1, 8);
+        rect(4, 5, 3, 1, 12);
+        rect(4, 7, 2, 1, 13);
+        rect(4, 9, 3, 1, 12);
+        rect(9, 5, 2, 1, 13);
+        rect(9, 7, 3, 1, 12);
+        rect(9, 9, 2, 1, 12);
+    }
+    return shapes;
+}
+
+// The 16 px design up to 24 px, the 32 px one above; a size that is a whole multiple of its
+// design keeps hard pixel edges.
+int iconBase(int size) {
+    return size >= 32 ? 32 : 16;
+}
+
+QImage drawIconImage(int size) {
+    const int base = iconBase(size);
+    const double scale = static_cast<double>(size) / base;
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, scale != std::floor(scale) || scale > 1);
+    p.scale(scale, scale);
+    for (const Shape& shape : iconDesign(base)) {
+        QPainterPath path;
+        path.addRoundedRect(shape.rect, shape.radius, shape.radius);
+        p.fillPath(path, QColor(IconPalette[shape.colour]));
     }
     p.end();
     return image;
+}
+
+QByteArray iconSvg() {
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+                     "viewBox=\"0 0 32 32\">\n";
+    for (const Shape& shape : iconDesign(32)) {
+        svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\"")
+                   .arg(shape.rect.x())
+                   .arg(shape.rect.y())
+                   .arg(shape.rect.width())
+                   .arg(shape.rect.height())
+                   .toUtf8();
+        if (shape.radius > 0)
+            svg += QStringLiteral(" rx=\"%1\"").arg(shape.radius).toUtf8();
+        svg += " fill=\"" + QColor(IconPalette[shape.colour]).name().toUtf8() + "\"/>\n";
+    }
+    return svg + "</svg>\n";
+}
+
+// The desktop's icon theme: PNGs at the usual sizes and the SVG, in the hicolor layout.
+bool writeThemeIcons(const QDir& out) {
+    bool ok = true;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+        ok = out.mkpath(dir) && ok;
+        const QString path = out.filePath(dir + QStringLiteral("/tessaline.png"));
+        if (!drawIconImage(size).save(path, "PNG")) {
+            std::fprintf(stderr, "tessaline_drawart: cannot write %s\n", qPrintable(path));
+            ok = false;
+        }
+    }
+    ok = out.mkpath(QStringLiteral("icons/hicolor/scalable/apps")) && ok;
+    QFile svg(out.filePath(QStringLiteral("icons/hicolor/scalable/apps/tessaline.svg")));
+    const QByteArray text = iconSvg();
+    if (!svg.open(QIODevice::WriteOnly) || svg.write(text) != text.size()) {
+        std::fprintf(stderr, "tessaline_drawart: cannot write %s\n", qPrintable(svg.fileName()));
+        ok = false;
+    }
+    return ok;
 }
 
 void putLe16(QByteArray& out, int v) {
@@ -478,7 +546,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    bool ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1.bmp")));
+    // Each picture also comes in variants for screens scaled to 150 % and 200 %, named as Qt
+    // expects ("@2x"). The backdrop has no 150 % variant: its tile would not be whole pixels.
+    bool ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1.bmp")), 1);
+    ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1@2x.bmp")), 2) && ok;
 
     struct Button {
         const char* file;
@@ -493,12 +564,18 @@ int main(int argc, char** argv) {
         {"exit.bmp", {QStringLiteral("Exit")}},
     };
     const QList<QRgb> table = buttonPalette();
-    std::uint32_t seed = BaseSeed + 1;
-    for (const Button& b : buttons)
-        ok = drawButton(out.filePath(QStringLiteral("images/") + QLatin1String(b.file)), b.lines,
-                        seed++, table) &&
-             ok;
+    // All 1x faces first: once the words were drawn through a scale, the font engine no longer
+    // hints them the same way at 1x.
+    for (const auto& [scale, suffix] : {std::pair{1.0, ""}, {1.5, "@1.5x"}, {2.0, "@2x"}}) {
+        std::uint32_t seed = BaseSeed + 1;
+        for (const Button& b : buttons) {
+            QString path = out.filePath(QStringLiteral("images/") + QLatin1String(b.file));
+            path.insert(path.size() - 4, QLatin1String(suffix));
+            ok = drawButton(path, b.lines, seed++, table, scale) && ok;
+        }
+    }
 
     ok = writeIcon(out.filePath(QStringLiteral("icons/tessaline.ico"))) && ok;
+    ok = writeThemeIcons(out) && ok;
     return ok ? 0 : 1;
 }

@@ -7,13 +7,18 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestStartup : public ProgramTestCase {
     Q_OBJECT
@@ -170,6 +175,62 @@ private slots:
         QCOMPARE(shared().VerseTexts(2000), QString(200, 'v'));
     }
 
+    // The test program itself, hard-linked into a folder, stands in for the program there:
+    // only a link keeps /proc/self/exe pointing into that folder.
+    void programDirComesFromTheExecutablesRealPath_data() {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<bool>("viaSymlink");
+        QTest::addColumn<QString>("expected"); // the folder's name, or a word of the error
+        QTest::newRow("plain") << QByteArray("lib/tessaline") << false << "lib/tessaline";
+        QTest::newRow("started through a symbolic link")
+            << QByteArray("lib/tessaline") << true << "lib/tessaline";
+        QTest::newRow("utf-8 name")
+            << QByteArray("caf\xc3\xa9") << false << QStringLiteral("caf\u00e9");
+        QTest::newRow("latin-1 name fails clearly")
+            << QByteArray("lat\xe9in") << true << "is not valid in the system's file-name";
+    }
+    void programDirComesFromTheExecutablesRealPath() {
+        QFETCH(QByteArray, folder);
+        QFETCH(bool, viaSymlink);
+        QFETCH(QString, expected);
+        QTemporaryDir root(QCoreApplication::applicationDirPath() + "/programdir-XXXXXX");
+        const QByteArray base = QFile::encodeName(root.path()) + '/';
+        const QByteArray program = base + folder + "/tessaline";
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("lib"))));
+        QCOMPARE(::mkdir((base + folder).constData(), 0755), 0);
+        // QTemporaryDir cannot name a folder that does not decode: empty it here.
+        const auto cleanUp = qScopeGuard([&] {
+            ::unlink(program.constData());
+            ::rmdir((base + folder).constData());
+        });
+        if (::link(QFile::encodeName(QCoreApplication::applicationFilePath()).constData(),
+                   program.constData()) != 0)
+            QSKIP("cannot hard-link the test program here");
+        QByteArray started = program;
+        if (viaSymlink) {
+            QCOMPARE(::mkdir((base + "bin").constData(), 0755), 0);
+            started = base + "bin/tessaline";
+            QCOMPARE(::symlink(("../" + folder + "/tessaline").constData(), started.constData()),
+                     0);
+        }
+        QProcess child;
+        child.start(QFile::decodeName(started), {QStringLiteral("--print-program-dir")});
+        QVERIFY(child.waitForFinished(30000));
+        const QString out = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+        if (expected.contains(u' ')) {
+            QCOMPARE(child.exitCode(), 3);
+            QVERIFY2(out.contains(expected), qPrintable(out));
+        } else {
+            QCOMPARE(child.exitCode(), 0);
+            QCOMPARE(out, root.path() + u'/' + expected);
+        }
+    }
+
+    void missingProgramDirFailsStartUp() {
+        Paths::setProgramDir(QString());
+        expectFailure(RuntimeError::PathFileAccess, QStringLiteral("cannot find the folder"));
+    }
+
     void pathIsProgramDirPlusFileName() {
         Paths::setProgramDir(QStringLiteral("/"));
         QCOMPARE(Paths::versesPath(), QStringLiteral("//verses.mdb"));
@@ -195,6 +256,15 @@ TESSALINE_TEST_MAIN(TestStartup)
 #undef main
 
 int main(int argc, char** argv) {
+    if (argc == 2 && qstrcmp(argv[1], "--print-program-dir") == 0) {
+        try {
+            std::printf("%s\n", Paths::programDir().toUtf8().constData());
+            return 0;
+        } catch (const RuntimeError& error) {
+            std::printf("%s\n", error.what());
+            return 3;
+        }
+    }
     if (argc == 3 && qstrcmp(argv[1], "--interrupt-write") == 0) {
         QCoreApplication app(argc, argv);
         return interruptWrite(QString::fromLocal8Bit(argv[2]));

@@ -76,18 +76,34 @@ private slots:
         QVERIFY(surface.tiles.isEmpty());
     }
 
-    // A real window shows the practice window's picture repeated from its top-left corner.
+    // A real window shows the practice window's picture repeated from its top-left corner, at
+    // the screen's own resolution (ctest also runs this at 150 % and 200 %) and always on the
+    // grid of a 171 x 164 tile.
     void windowIsCoveredWithThePicture() {
         ScriptedHost host;
         Form3& card = Forms::show<Form3>();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
         QVERIFY(Forms::isLoaded<Form1>()); // painting created the picture's owner
-        const QImage tile = Forms::get<Form1>().Picture1->pixmap().toImage();
+        const Form1& main = Forms::get<Form1>();
+        QCOMPARE(main.Picture1ScaleWidth(), 2565.0);
+        QCOMPARE(main.Picture1ScaleHeight(), 2460.0);
+        const QPixmap picture = main.Picture1->pixmap();
+        const qreal ratio = card.devicePixelRatioF();
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+        QCOMPARE(picture.devicePixelRatio(), ratio > 1 ? 2.0 : 1.0);
         const QImage shot = card.grab().toImage();
+        QCOMPARE(shot.size(), card.size() * ratio);
+        if (picture.devicePixelRatio() != ratio)
+            return; // scaled down: no pixel of the shot is a pixel of the picture
+        const QImage tile = picture.toImage();
+        const auto at = [ratio](int x, int y) {
+            return QPoint(qRound(x * ratio), qRound(y * ratio));
+        };
         for (QPoint p : {QPoint(0, 0), QPoint(100, 5), QPoint(3, 120)}) {
-            QCOMPARE(shot.pixelColor(p), tile.pixelColor(p));
-            QCOMPARE(shot.pixelColor(p + QPoint(171, 0)), tile.pixelColor(p));
-            QCOMPARE(shot.pixelColor(p + QPoint(171 * 2, 164)), tile.pixelColor(p));
+            const QColor expected = tile.pixelColor(at(p.x(), p.y()));
+            QCOMPARE(shot.pixelColor(at(p.x(), p.y())), expected);
+            QCOMPARE(shot.pixelColor(at(p.x() + 171, p.y())), expected);
+            QCOMPARE(shot.pixelColor(at(p.x() + 171 * 2, p.y() + 164)), expected);
         }
     }
 };

@@ -2,6 +2,7 @@
 // whether the target is met.
 //
 //     bench_suite --bin <dir of the bench programs> --work <scratch dir> --out <dir>
+//                 (tessaline-verses is taken from the parent of the --bin dir)
 //                 [--runs <start-up runs per program and size, at least 15>]
 //
 // Everything is measured on data made here: verse databases of 500, 5,000, 31,000 and 100,000

@@ -58,8 +58,6 @@ private slots:
         row("abbreviated book", {"Jn 3:16"}, {"John 3:16 (WEB)"}, John316, John316);
         row("short name chosen in any case", {"John 3:16", "--bible", "web"}, {"John 3:16 (WEB)"},
             John316, John316);
-        row("module name chosen", {"John 3:16", "--bible", "engWEB2015eb"}, {"John 3:16 (WEB)"},
-            John316, John316);
         row("note between two words", {"Gen 1:1"}, {"Genesis 1:1 (WEB)"},
             "In the beginning, God created the heavens and the earth.",
             "In the beginning, God created the heavens and the earth.");
@@ -138,7 +136,6 @@ private slots:
             << QStringList{"John 30:1"} << "'John 30:1': John has no chapter 30 (it has 21).";
         QTest::newRow("no such verse") << QStringList{"John 3:16", "John 3:99"}
                                        << "'John 3:99': John 3 has no verse 99 (it has 36).";
-        QTest::newRow("verse 0") << QStringList{"John 3:0"} << "John 3 has no verse 0";
         QTest::newRow("range past the chapter's end")
             << QStringList{"Rev 22:20-30"} << "Revelation of John 22 has no verse 30 (it has 21).";
         QTest::newRow("range backwards")

@@ -202,18 +202,13 @@ private slots:
     void badUsageIsExplained_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no command") << QStringList{} << "No command given.";
         QTest::newRow("unknown command") << QStringList{"remove"} << "Unknown command 'remove'.";
         QTest::newRow("format not told by the name")
             << QStringList{"import", "verses.dat"}
             << "Cannot tell the format of 'verses.dat' from its name: give --format tsv, csv or "
                "text.";
-        QTest::newRow("unknown format") << QStringList{"import", "v.csv", "--format", "xls"}
-                                        << "Unknown format 'xls': use tsv, csv or text.";
         QTest::newRow("option of another command") << QStringList{"import", "v.csv", "--each-verse"}
                                                    << "--each-verse does not apply to 'import'.";
-        QTest::newRow("export without a file")
-            << QStringList{"export"} << "'export' needs one file name.";
         QTest::newRow("unknown option")
             << QStringList{"add", "John 3:16", "--bibel", "WEB"} << "Unknown option 'bibel'.";
     }
@@ -226,14 +221,6 @@ private slots:
             run.err,
             QStringLiteral("tessaline-verses: %1\nTry 'tessaline-verses --help'.\n").arg(message));
         QCOMPARE(versesIn(Paths::versesPath()), QList<Verse>{Existing});
-    }
-
-    void exportToAnUnwritablePlaceFails() {
-        const QString file = dir->file(QStringLiteral("no-such-folder/backup.csv"));
-        const CompanionRun run = runCompanion({QStringLiteral("export"), file});
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains(QStringLiteral("Could not write '%1'").arg(file)),
-                 qPrintable(run.err));
     }
 
     // The disk filling up part-way: the engine's own limit on the file's size stands in for it.

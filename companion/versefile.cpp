@@ -212,15 +212,14 @@ QList<Verse> parse(const QString& content, Format format, const QString& fileNam
     QString text = content;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(u'\r', u'\n');
-    switch (format) {
-    case Format::Tsv:
-        return parseTsv(text, fileName);
-    case Format::Csv:
-        return parseCsv(text, fileName);
-    case Format::Text:
-        break;
-    }
-    return parseText(text, fileName);
+    const QList<Verse> verses = format == Format::Tsv   ? parseTsv(text, fileName)
+                                : format == Format::Csv ? parseCsv(text, fileName)
+                                                        : parseText(text, fileName);
+    // Most likely the wrong file, or the wrong format for it.
+    if (verses.isEmpty())
+        throw RuntimeError(RuntimeError::BadFileFormat,
+                           QStringLiteral("'%1' holds no verses.").arg(fileName));
+    return verses;
 }
 
 QList<Verse> read(const QString& path, Format format) {

@@ -182,6 +182,8 @@ private slots:
         QTest::newRow("text title without text")
             << "v.txt" << QByteArray("John 3:16\nFor God\n\nPs 23:1\n\nJohn 1:1\nIn the\n")
             << "line 4, column 1: 'Ps 23:1' has no text lines below it";
+        QTest::newRow("header only")
+            << "v.csv" << QByteArray("title,text\r\n") << "holds no verses.";
         QTest::newRow("missing file") << "" << QByteArray() << "Could not find";
     }
     void refusesFaultyFiles() {

@@ -27,6 +27,9 @@ class TestAddVerses : public QObject {
     std::unique_ptr<TestProgramDir> dir;
 
 private slots:
+    // The SWORD library names books in the language LANG asks for; the rows expect English.
+    void initTestCase() { qputenv("LANG", "C"); }
+
     void init() {
         dir = std::make_unique<TestProgramDir>();
         writeVerses(Paths::versesPath(), {Existing});

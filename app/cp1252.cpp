@@ -1,5 +1,7 @@
 #include "app/cp1252.h"
 
+#include <QStringDecoder>
+
 namespace Cp1252 {
 namespace {
 
@@ -55,6 +57,16 @@ QString decode(const QByteArray& bytes) {
     for (char b : bytes)
         out.append(character(static_cast<unsigned char>(b)));
     return out;
+}
+
+// A file written in Windows-1252 is rarely valid UTF-8 unless it is plain ASCII, where both
+// readings agree; one saved as UTF-8 (or edited elsewhere) reads as such.
+QString decodeUtf8OrCp1252(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decode(bytes);
 }
 
 } // namespace Cp1252

@@ -20,4 +20,8 @@ bool canEncode(const QString& text);
 QByteArray encode(const QString& text);
 QString decode(const QByteArray& bytes);
 
+// Text read from a file the user may have written either way: UTF-8 when the bytes are valid
+// UTF-8 (a leading byte-order mark dropped), Windows-1252 otherwise.
+QString decodeUtf8OrCp1252(const QByteArray& bytes);
+
 } // namespace Cp1252

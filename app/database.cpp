@@ -16,6 +16,10 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
                                            "and stayed locked. Close the other program and try "
                                            "again. (%2)")
                                 .arg(path, engine));
+    case 13: // SQLITE_FULL
+        return RuntimeError(RuntimeError::DiskFull,
+                            QStringLiteral("The disk holding the verse database '%1' is full. (%2)")
+                                .arg(path, engine));
     case 26: // SQLITE_NOTADB
         return RuntimeError(RuntimeError::NotADatabase,
                             QStringLiteral("'%1' is not a verse database. (%2)").arg(path, engine));

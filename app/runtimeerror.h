@@ -15,13 +15,17 @@ public:
 
     // Numbers used where the failure is ours rather than the database engine's.
     enum : int {
+        InvalidArgument = 5,
         SubscriptOutOfRange = 9,
+        FileNotFound = 53,
+        DiskFull = 61,
         PermissionDenied = 70,
         PathFileAccess = 75,
         DatabaseNotFound = 3024,
         TableNotFound = 3078,
         ItemNotFound = 3265,
         DatabaseLocked = 3260,
+        BadFileFormat = 3274,
         NotADatabase = 3343,
     };
 

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -29,16 +28,6 @@ RuntimeError fileError(const QFileDevice& file, const QString& path, const QStri
 
 void reportLoadFailure(const RuntimeError& error) {
     Host::reportError(error, QStringLiteral("The favourite verses could not be read."));
-}
-
-// A file written by this program in Windows-1252 is rarely valid UTF-8 unless it is plain
-// ASCII, where both readings agree; one saved as UTF-8 (or edited elsewhere) reads as such.
-QString decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return Cp1252::decode(bytes);
 }
 
 // Reads lines ended by CR, CR LF or LF; past the end every line reads as empty.
@@ -98,7 +87,7 @@ bool LoadFavs() {
         return false;
     }
 
-    const QString text = decode(bytes);
+    const QString text = Cp1252::decodeUtf8OrCp1252(bytes);
     LineReader reader(text);
     Module1& s = shared();
     for (int i = 0; i < Module1::FavSlotCount && !reader.atEnd(); ++i) {
@@ -124,7 +113,7 @@ bool SaveFavs() {
     QByteArray bytes;
     if (Cp1252::canEncode(content))
         bytes = Cp1252::encode(content);
-    if (bytes.isEmpty() || decode(bytes) != content)
+    if (bytes.isEmpty() || Cp1252::decodeUtf8OrCp1252(bytes) != content)
         bytes = (content.startsWith(QChar(0xfeff)) ? QByteArray("\xef\xbb\xbf") : QByteArray()) +
                 content.toUtf8();
 

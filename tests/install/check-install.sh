@@ -19,12 +19,13 @@ for f in lib/tessaline/verses.mdb lib/tessaline/favs.ini share/applications/tess
     share/icons/hicolor/scalable/apps/tessaline.svg; do
     [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
-[ -x "$dir/tessaline" ] || fail "the program is not installed in $dir"
-
-# A relative link, so the prefix can be moved; the program finds its directory through it.
-[ -L "$prefix/bin/tessaline" ] || fail "bin/tessaline is not a symbolic link"
-[ "$(readlink "$prefix/bin/tessaline")" = ../lib/tessaline/tessaline ] ||
-    fail "bin/tessaline points to $(readlink "$prefix/bin/tessaline")"
+# Relative links, so the prefix can be moved; each program finds its directory through its link.
+for program in tessaline tessaline-verses; do
+    [ -x "$dir/$program" ] || fail "$program is not installed in $dir"
+    [ -L "$prefix/bin/$program" ] || fail "bin/$program is not a symbolic link"
+    [ "$(readlink "$prefix/bin/$program")" = "../lib/tessaline/$program" ] ||
+        fail "bin/$program points to $(readlink "$prefix/bin/$program")"
+done
 
 # Each PNG holds the size its folder names (width and height from the IHDR chunk).
 for size in 16 24 32 48 64 128 256; do

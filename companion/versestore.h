@@ -1,0 +1,28 @@
+#pragma once
+
+#include "companion/verse.h"
+
+class QSqlDatabase;
+
+// The companion's work on the verse database: adding rows in one transaction, reading all.
+namespace VerseStore {
+
+struct Added {
+    qsizetype added = 0;
+    qsizetype skipped = 0; // already there with the same title and text, or given twice
+};
+
+// Adds verses to table verses of the database at path, all or none: on any failure the table is
+// as before and RuntimeError is thrown. Waits for another program holding the file as the
+// editor does, then gives up.
+Added add(const QString& path, const QList<Companion::Verse>& verses,
+          const Companion::Progress& progress = {});
+
+// The same on a connection that is already open (path names the file in messages).
+Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& verses,
+          const Companion::Progress& progress = {});
+
+// Every row, in title order (rows with the same title in the order they were added).
+QList<Companion::Verse> readAll(const QString& path);
+
+} // namespace VerseStore

@@ -79,15 +79,17 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!m_control || !index.isValid())
             return {};
-        const bool unreadable = m_control->rowUnreadable(index.row());
-        if (role == Qt::ForegroundRole && unreadable)
-            return QColor(Qt::gray);
-        if (role != Qt::DisplayRole && role != Qt::EditRole)
+        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole)
             return {};
-        if (unreadable)
-            return role == Qt::DisplayRole ? UnreadableText : QVariant();
+        // Reading first: whether the row can be read is known only once that was tried.
         const int field = m_control->fieldIndex(columns.at(index.column()).field);
         const QVariant value = m_control->displayValue(index.row(), field);
+        if (m_control->rowUnreadable(index.row()))
+            return role == Qt::DisplayRole      ? QVariant(UnreadableText)
+                   : role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray))
+                                                : QVariant();
+        if (role == Qt::ForegroundRole)
+            return {};
         if (role == Qt::EditRole)
             return value.toString();
         // One line per row: line breaks show as blanks.

@@ -65,7 +65,6 @@ public:
 
 private:
     friend class DataControl;
-    class QSqlQuery;
     explicit Recordset(DataControl& control) : m_control(control) {}
     DataControl& m_control;
 };

@@ -12,9 +12,8 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
         return RuntimeError(RuntimeError::DatabaseLocked,
-                            QStringLiteral("The verse database '%1' is in use by another program "
-                                           "and stayed locked. Close the other program and try "
-                                           "again. (%2)")
+                            QStringLiteral("The verse database '%1' is in use by another program, "
+                                           "which kept it locked. (%2)")
                                 .arg(path, engine));
     case 13: // SQLITE_FULL
         return RuntimeError(RuntimeError::DiskFull,
@@ -30,6 +29,11 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
     default:
         break;
     }
+    // A failed COMMIT reaches us without the engine's code, only with its words.
+    if (engine.contains(QLatin1String("database is locked")) ||
+        engine.contains(QLatin1String("database table is locked")))
+        return errorFrom(QSqlError(error.driverText(), engine, error.type(), QStringLiteral("5")),
+                         path);
     if (engine.contains(QLatin1String("no such table")))
         return RuntimeError(RuntimeError::TableNotFound,
                             QStringLiteral("The verse database '%1' has no table 'verses'. (%2)")
@@ -43,6 +47,75 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
         native > 0 ? native : RuntimeError::PathFileAccess,
         QStringLiteral("The verse database '%1' could not be used. (%2)")
             .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
+}
+
+namespace {
+
+QString whatNow(Outcome outcome, const QString& refresh) {
+    switch (outcome) {
+    case Outcome::EditKept:
+        return QStringLiteral(" Your edit is still in the grid to copy; press Escape in the grid "
+                              "to drop it. ") +
+               refresh;
+    case Outcome::NotDeleted:
+        return QLatin1Char(' ') + refresh;
+    case Outcome::EditLost:
+        break;
+    }
+    return QStringLiteral(" The edit of the current verse was not saved.");
+}
+
+} // namespace
+
+RuntimeError rowChanged(Outcome outcome) {
+    return RuntimeError(
+        RuntimeError::RowChanged,
+        QStringLiteral("The verse was changed or removed by another program after the editor "
+                       "read it, so nothing was written.") +
+            whatNow(outcome, QStringLiteral("Refresh shows the table as it is now.")));
+}
+
+RuntimeError rowUnreadable(Outcome outcome) {
+    return RuntimeError(RuntimeError::DatabaseLocked,
+                        QStringLiteral("The verse could not be read while another program held "
+                                       "the verse database, so nothing was written.") +
+                            whatNow(outcome, QStringLiteral("The grid reads it again once the "
+                                                            "other program is done.")));
+}
+
+RuntimeError rowRemoved() {
+    return RuntimeError(RuntimeError::RowRemoved,
+                        QStringLiteral("The verse was removed by another program after the editor "
+                                       "listed it. Refresh shows the table as it is now."));
+}
+
+RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome) {
+    return RuntimeError(
+        replaced ? RuntimeError::FileReplaced : RuntimeError::DatabaseNotFound,
+        QStringLiteral("The verse database '%1' was %2 after the editor read it, so nothing was "
+                       "written.")
+                .arg(path, replaced ? QStringLiteral("replaced by another file")
+                                    : QStringLiteral("deleted or moved away by another program")) +
+            whatNow(outcome, replaced ? QStringLiteral("Refresh shows the verses of the new file.")
+                                      : QStringLiteral("Refresh reads the file again once it is "
+                                                       "back.")));
+}
+
+RuntimeError editLost(const RuntimeError& cause) {
+    const QString lost = whatNow(Outcome::EditLost, QString());
+    if (cause.description().endsWith(lost))
+        return cause;
+    return RuntimeError(cause.number(), cause.description() + lost);
+}
+
+RuntimeError readOnlyTable(const QString& path) {
+    return RuntimeError(
+        RuntimeError::ReadOnlyTable,
+        QStringLiteral("The table 'verses' in '%1' has no row id the editor can tell its rows "
+                       "apart by (its own columns are named rowid, oid and _rowid_, or it is a "
+                       "WITHOUT ROWID table). The verses are shown read-only: they can be "
+                       "browsed and selected, but not changed.")
+            .arg(path));
 }
 
 QSqlDatabase open(const QString& path, const QString& connectionName) {

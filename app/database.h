@@ -22,4 +22,25 @@ void close(const QString& connectionName);
 // A run-time error for a failure of the engine on the file at path.
 RuntimeError errorFrom(const QSqlError& error, const QString& path);
 
+// What became of the user's work when the editor refused to write: told at the end of the
+// messages below, so that each says what happened and how to go on.
+enum class Outcome {
+    EditKept,   // the edit stays in the grid
+    NotDeleted, // a delete was refused
+    EditLost,   // the editor is closing: the edit is gone
+};
+
+// The row the editor showed was changed or removed by another program after it was read.
+RuntimeError rowChanged(Outcome outcome);
+// The row's values could not be read (another program held the file), so it is not written.
+RuntimeError rowUnreadable(Outcome outcome);
+// The row listed when the rows were read is no longer in the table.
+RuntimeError rowRemoved();
+// The file the editor opened was deleted, or (replaced) another file now stands in its place.
+RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome);
+// A failure to save while the editor closes: the same error, saying the edit is gone.
+RuntimeError editLost(const RuntimeError& cause);
+// The table has no row id the editor can address rows by.
+RuntimeError readOnlyTable(const QString& path);
+
 } // namespace Database

@@ -3,8 +3,10 @@
 #include "app/database.h"
 #include "app/host.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sys/stat.h>
 
 namespace {
 
@@ -12,7 +14,7 @@ constexpr int PageSize = 64;
 // Past this many rows in memory the cache starts over; the rows in view are read again.
 constexpr int CacheLimit = 16384;
 constexpr int NoCurrentRecord = 3021;
-constexpr int RecordIsDeleted = 3167;
+constexpr int RecordIsDeleted = RuntimeError::RowRemoved;
 constexpr int InvalidBookmark = 3159;
 
 int busyTimeout = Database::BusyTimeoutMs;
@@ -26,6 +28,24 @@ QString quoted(const QString& identifier) {
 // other is no edit.
 bool sameText(const QVariant& a, const QVariant& b) {
     return a.toString() == b.toString();
+}
+
+void waitFor(const QSqlDatabase& db, int ms) {
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+}
+
+FileStamp stampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {true,
+            quint64(info.st_dev),
+            quint64(info.st_ino),
+            qint64(info.st_size),
+            ns(info.st_mtim),
+            ns(info.st_ctim)};
 }
 
 int nextConnectionNumber() {
@@ -189,11 +209,15 @@ void DataControl::Refresh() {
     const QString name = QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber());
     QStringList fields;
     QVector<qint64> rowids;
+    QHash<qint64, QVector<QVariant>> wholeRows;
+    QString idColumn;
     try {
+        // Edits made in a file that is gone or replaced cannot be saved; say so at once.
+        if (save)
+            checkFile(Database::Outcome::EditKept);
         QSqlDatabase db = Database::open(DatabaseName, name);
+        waitFor(db, busyTimeout);
         QSqlQuery q(db);
-        if (busyTimeout != Database::BusyTimeoutMs)
-            q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
         // LIMIT 0 learns the column names without running the sort.
         QString source = RecordSource.trimmed();
         while (source.endsWith(QLatin1Char(';')))
@@ -205,6 +229,24 @@ void DataControl::Refresh() {
             fields.append(record.fieldName(i));
         q.finish();
 
+        // Rows are addressed by the table's own row id, under a name that none of its columns
+        // takes; a table without one (all names taken, WITHOUT ROWID) is read whole and shown.
+        if (!q.exec(QStringLiteral("select * from %1\nlimit 0").arg(parts.table)))
+            throw Database::errorFrom(q.lastError(), DatabaseName);
+        QSet<QString> columns;
+        for (int i = 0; i < q.record().count(); ++i)
+            columns.insert(q.record().fieldName(i).toLower());
+        q.finish();
+        for (const QString& alias :
+             {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
+            if (!columns.contains(alias) &&
+                q.exec(QStringLiteral("select %1 from %2\nlimit 0").arg(alias, parts.table))) {
+                idColumn = alias;
+                break;
+            }
+        }
+        q.finish();
+
         // The new file and the record source are usable, so nothing is written when the
         // Refresh is bound to fail. The edits go to the file they were made in, and the rowid
         // list read next includes a stored new row.
@@ -214,10 +256,22 @@ void DataControl::Refresh() {
         q.setForwardOnly(true);
         // Pieces are joined by line breaks: a piece may end in a "--" comment.
         const QString rest = parts.table + QLatin1Char('\n') + parts.tail;
-        // The tail may order by an alias of the select list; then the list comes along.
-        if (!q.exec(QStringLiteral("select rowid from ") + rest) &&
-            !q.exec(QStringLiteral("select rowid, %1\nfrom %2").arg(parts.selectList, rest)))
+        if (idColumn.isEmpty()) {
+            if (!q.exec(source))
+                throw Database::errorFrom(q.lastError(), DatabaseName);
+            while (q.next()) {
+                QVector<QVariant> values(fields.size());
+                for (int i = 0; i < fields.size(); ++i)
+                    values[i] = q.value(i);
+                rowids.append(rowids.size());
+                wholeRows.insert(rowids.last(), values);
+            }
+        } else if (!q.exec(QStringLiteral("select %1 from ").arg(idColumn) + rest) &&
+                   // The tail may order by an alias of the select list; then it comes along.
+                   !q.exec(QStringLiteral("select %1, %2\nfrom %3")
+                               .arg(idColumn, parts.selectList, rest))) {
             throw Database::errorFrom(q.lastError(), DatabaseName);
+        }
         while (q.next())
             rowids.append(q.value(0).toLongLong());
         if (q.lastError().isValid())
@@ -232,10 +286,17 @@ void DataControl::Refresh() {
     if (!m_connection.isEmpty())
         Database::close(m_connection);
     m_connection = name;
+    m_openedPath = DatabaseName;
+    m_fileStamp = stampOf(DatabaseName);
+    m_waiting = true;
     m_parts = parts;
+    m_idColumn = idColumn;
+    m_readOnly.reset();
+    if (idColumn.isEmpty())
+        m_readOnly = Database::readOnlyTable(DatabaseName);
     m_fields = fields;
     m_rowids = std::move(rowids);
-    m_cache.clear();
+    m_cache = std::move(wholeRows);
     m_unreadable.clear();
     m_loaded = true;
     clearPending();
@@ -245,7 +306,7 @@ void DataControl::Refresh() {
     m_adding = false;
     emit resetDone();
     emit currentRowChanged(-1, currentGridRow());
-    raiseReposition();
+    repositioned();
 }
 
 void DataControl::UpdateRecord() {
@@ -262,9 +323,9 @@ void DataControl::Close() {
             m_events->Validate(action, save);
         if (save && m_hasPending) {
             try {
-                commitPending();
+                commitPending(Database::Outcome::EditLost);
             } catch (const RuntimeError& error) {
-                raiseError(error);
+                raiseError(Database::editLost(error));
             }
         }
     }
@@ -286,6 +347,10 @@ void DataControl::dropState() {
     m_onDeleted = false;
     m_adding = false;
     emit resetDone();
+}
+
+RuntimeError DataControl::readOnlyReason() const {
+    return m_readOnly ? *m_readOnly : Database::readOnlyTable(DatabaseName);
 }
 
 QString DataControl::errorText(int dataErr) const {
@@ -321,6 +386,73 @@ void DataControl::raiseReposition() {
         m_events->Reposition();
 }
 
+void DataControl::repositioned() {
+    std::optional<RuntimeError> failure;
+    const int row = currentRowIndex();
+    if (row >= 0) {
+        try {
+            fetchRow(row);
+        } catch (const RuntimeError& error) {
+            failure = error;
+        }
+    }
+    raiseReposition();
+    if (failure)
+        raiseError(*failure);
+}
+
+void DataControl::setWaiting(bool wait) const {
+    if (wait == m_waiting || m_connection.isEmpty())
+        return;
+    m_waiting = wait;
+    waitFor(QSqlDatabase::database(m_connection, false), wait ? busyTimeout : 0);
+}
+
+void DataControl::checkFile(Database::Outcome outcome) {
+    const FileStamp now = stampOf(m_openedPath);
+    if (!now.exists)
+        throw Database::fileGone(m_openedPath, false, outcome);
+    if (now.device != m_fileStamp.device || now.inode != m_fileStamp.inode)
+        throw Database::fileGone(m_openedPath, true, outcome);
+    if (now == m_fileStamp)
+        return;
+    // Written by someone else since: a file copied over this one may even carry the same
+    // change counter, and then the engine would trust pages it holds from the old content.
+    // A fresh connection reads the file as it is, so the row check below sees the truth.
+    const QString name = QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber());
+    waitFor(Database::open(m_openedPath, name), busyTimeout);
+    Database::close(m_connection);
+    m_connection = name;
+    m_waiting = true;
+    m_fileStamp = now;
+}
+
+QVector<QVariant> DataControl::shownValues(int row, Database::Outcome outcome) const {
+    const auto it = m_cache.constFind(m_rowids.at(row));
+    if (it == m_cache.constEnd())
+        throw Database::rowUnreadable(outcome);
+    return *it;
+}
+
+QString DataControl::whereShown() const {
+    QString where = QStringLiteral(" where %1 = ?").arg(m_idColumn);
+    for (const QString& field : m_fields)
+        where += QStringLiteral(" and %1 is ?").arg(quoted(field));
+    return where;
+}
+
+QVector<QVariant> DataControl::readBack(QSqlQuery& q, qint64 id) const {
+    QVector<QVariant> values;
+    q.prepare(QStringLiteral("select %1\nfrom %2\nwhere %3 = ?")
+                  .arg(m_parts.selectList, m_parts.table, m_idColumn));
+    q.addBindValue(id);
+    if (q.exec() && q.next())
+        for (int i = 0; i < fieldCount(); ++i)
+            values.append(q.value(i));
+    q.finish();
+    return values;
+}
+
 void DataControl::setPosition(int pos, bool adding) {
     const int previous = currentGridRow();
     m_pos = pos;
@@ -332,6 +464,7 @@ void DataControl::setPosition(int pos, bool adding) {
 void DataControl::move(int action, Target target, int row, bool onRows) {
     if (!m_loaded)
         return;
+    setWaiting(true);
     emit flushRequested();
     bool save = m_hasPending;
     if (m_events)
@@ -369,7 +502,7 @@ void DataControl::move(int action, Target target, int row, bool onRows) {
     if (onRows && count > 0)
         pos = qBound(0, pos, count - 1);
     setPosition(qBound(-1, pos, count), target == Target::NewRow);
-    raiseReposition();
+    repositioned();
 }
 
 bool DataControl::moveToGridRow(int row) {
@@ -426,16 +559,28 @@ void DataControl::deleteCurrent() {
     const int row = currentRowIndex();
     if (row < 0)
         return;
+    if (m_readOnly)
+        throw *m_readOnly;
+    // Only the row the grid showed goes, and only while it holds what the grid showed.
+    const auto outcome = Database::Outcome::NotDeleted;
+    checkFile(outcome);
+    const QVector<QVariant> shown = shownValues(row, outcome);
+    setWaiting(true);
     const qint64 id = m_rowids.at(row);
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (!db.transaction())
             throw Database::errorFrom(db.lastError(), DatabaseName);
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("delete from %1\nwhere rowid = ?").arg(m_parts.table));
+        q.prepare(QStringLiteral("delete from %1\n").arg(m_parts.table) + whereShown());
         q.addBindValue(id);
-        if (!q.exec()) {
-            const RuntimeError error = Database::errorFrom(q.lastError(), DatabaseName);
+        for (const QVariant& v : shown)
+            q.addBindValue(v);
+        const bool done = q.exec();
+        const RuntimeError error = done && q.numRowsAffected() == 0
+                                       ? Database::rowChanged(outcome)
+                                       : Database::errorFrom(q.lastError(), DatabaseName);
+        if (!done || q.numRowsAffected() == 0) {
             q.finish();
             db.rollback();
             throw error;
@@ -447,6 +592,7 @@ void DataControl::deleteCurrent() {
             throw error;
         }
     }
+    m_fileStamp = stampOf(m_openedPath);
     clearPending();
     emit rowAboutToBeRemoved(row);
     m_rowids.remove(row);
@@ -473,14 +619,16 @@ void DataControl::cancelPending() {
 }
 
 bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
-    if (!m_loaded || row != currentGridRow() || row < 0 || field < 0 || field >= fieldCount())
+    if (!m_loaded || m_readOnly || row != currentGridRow() || row < 0 || field < 0 ||
+        field >= fieldCount())
         return false;
     bool changed = true;
     if (!m_adding) {
         try {
             changed = !sameText(fetchRow(row).value(field), value);
         } catch (const RuntimeError&) {
-            // Unreadable just now: keep the edit; saving will tell whether the file is usable.
+            // A row never read cannot be edited: its save would have nothing to check against.
+            return false;
         }
     }
     m_pending[field] = changed ? value : QVariant();
@@ -490,13 +638,19 @@ bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
     return true;
 }
 
-void DataControl::commitPending() {
+void DataControl::commitPending(Database::Outcome outcome) {
     if (!m_hasPending)
         return;
     const bool adding = m_adding;
     const int row = adding ? rowCount() : currentRowIndex();
     if (row < 0)
         return;
+    if (m_readOnly)
+        throw *m_readOnly;
+    // A row is changed only while it holds what the grid showed, in the file it came from.
+    checkFile(outcome);
+    const QVector<QVariant> shown = adding ? QVector<QVariant>() : shownValues(row, outcome);
+    setWaiting(true);
 
     QStringList columns;
     QVariantList values;
@@ -519,13 +673,17 @@ void DataControl::commitPending() {
                       .arg(m_parts.table, columns.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", "))));
     } else {
-        q.prepare(QStringLiteral("update %1\nset %2 = ? where rowid = ?")
-                      .arg(m_parts.table, columns.join(QStringLiteral(" = ?, "))));
+        q.prepare(QStringLiteral("update %1\nset %2 = ?")
+                      .arg(m_parts.table, columns.join(QStringLiteral(" = ?, "))) +
+                  whereShown());
     }
     for (const QVariant& v : values)
         q.addBindValue(v);
-    if (!adding)
+    if (!adding) {
         q.addBindValue(m_rowids.at(row));
+        for (const QVariant& v : shown)
+            q.addBindValue(v);
+    }
 
     auto fail = [&](const RuntimeError& error) {
         q.finish();
@@ -535,16 +693,19 @@ void DataControl::commitPending() {
     if (!q.exec())
         fail(Database::errorFrom(q.lastError(), DatabaseName));
     if (!adding && q.numRowsAffected() == 0)
-        fail(RuntimeError(RecordIsDeleted,
-                          QStringLiteral("The row was deleted by another program; Refresh shows "
-                                         "the rows as they are now.")));
+        fail(Database::rowChanged(outcome));
     const qint64 id = adding ? q.lastInsertId().toLongLong() : m_rowids.at(row);
     q.finish();
+    // Read back as stored (triggers and column types may change a value): what the grid
+    // shows next, and what the row's next write expects to find.
+    const QVector<QVariant> stored = readBack(q, id);
     if (!db.commit())
         fail(Database::errorFrom(db.lastError(), DatabaseName));
 
-    // Stored: read back lazily, so the grid shows what the table really holds.
+    m_fileStamp = stampOf(m_openedPath);
     m_cache.remove(id);
+    if (stored.size() == fieldCount())
+        m_cache.insert(id, stored);
     m_unreadable.remove(id);
     m_lastModified = id;
     clearPending();
@@ -567,15 +728,22 @@ QVector<QVariant> DataControl::fetchRow(int row) const {
     fetchPage(row);
     it = m_cache.constFind(id);
     if (it == m_cache.constEnd())
-        throw RuntimeError(RecordIsDeleted,
-                           QStringLiteral("The row was deleted by another program; Refresh shows "
-                                          "the rows as they are now."));
+        throw Database::rowRemoved();
     return *it;
 }
 
 void DataControl::fetchPage(int row) const {
-    if (m_cache.size() > CacheLimit)
+    if (m_readOnly) // read whole by Refresh
+        return;
+    if (m_cache.size() > CacheLimit) {
+        // The current row keeps the values it was read with: its writes expect them.
+        const int current = currentRowIndex();
+        const qint64 keptId = current >= 0 ? m_rowids.at(current) : -1;
+        const QVector<QVariant> kept = m_cache.value(keptId);
         m_cache.clear();
+        if (!kept.isEmpty())
+            m_cache.insert(keptId, kept);
+    }
     const int first = row - row % PageSize;
     const int last = qMin(first + PageSize, rowCount());
     QStringList ids;
@@ -589,10 +757,22 @@ void DataControl::fetchPage(int row) const {
 
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    // Rowids are integers of our own: written into the statement, not bound one by one.
-    if (!q.exec(QStringLiteral("select rowid, %1\nfrom %2\nwhere rowid in (%3)")
-                    .arg(m_parts.selectList, m_parts.table, ids.join(QLatin1Char(',')))))
-        throw Database::errorFrom(q.lastError(), DatabaseName);
+    // Row ids are integers of our own: written into the statement, not bound one by one.
+    auto failed = [&] {
+        // Not tried again until the next retryUnreadable(); a locked file is not waited for
+        // again until a read succeeds or the next move.
+        for (const QString& id : ids)
+            m_unreadable.insert(id.toLongLong());
+        const RuntimeError error = Database::errorFrom(q.lastError(), DatabaseName);
+        q.finish();
+        if (error.number() == RuntimeError::DatabaseLocked)
+            setWaiting(false);
+        throw error;
+    };
+    if (!q.exec(
+            QStringLiteral("select %1, %2\nfrom %3\nwhere %1 in (%4)")
+                .arg(m_idColumn, m_parts.selectList, m_parts.table, ids.join(QLatin1Char(',')))))
+        failed();
     const int n = fieldCount();
     while (q.next()) {
         QVector<QVariant> values(n);
@@ -601,7 +781,9 @@ void DataControl::fetchPage(int row) const {
         m_cache.insert(q.value(0).toLongLong(), values);
     }
     if (q.lastError().isValid())
-        throw Database::errorFrom(q.lastError(), DatabaseName);
+        failed();
+    q.finish();
+    setWaiting(true);
 }
 
 QVariant DataControl::displayValue(int row, int field) const {
@@ -618,13 +800,16 @@ QVariant DataControl::displayValue(int row, int field) const {
         try {
             fetchPage(row);
         } catch (const RuntimeError&) {
-            // Painting must not wait on a locked file again and again: the page stays blank
-            // until the row is read on purpose or the rows are refreshed.
-            const int first = row - row % PageSize;
-            for (int i = first; i < qMin(first + PageSize, rowCount()); ++i)
-                m_unreadable.insert(m_rowids.at(i));
+            // Shown as unreadable (rowUnreadable) until the grid tries again.
         }
         it = m_cache.constFind(id);
     }
     return it == m_cache.constEnd() ? QVariant() : it->value(field);
+}
+
+bool DataControl::rowUnreadable(int row) const {
+    if (!m_loaded || row < 0 || row >= rowCount())
+        return false;
+    const qint64 id = m_rowids.at(row);
+    return !m_cache.contains(id) && m_unreadable.contains(id);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/database.h"
 #include "app/runtimeerror.h"
 #include "editor/recordsource.h"
 
@@ -12,8 +13,20 @@
 #include <optional>
 
 class DataControl;
+class QSqlQuery;
 
-// Identifies a row for as long as it exists: its SQLite rowid. Empty: no row.
+// Which file a path names and when it last changed.
+struct FileStamp {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modified = 0; // ns
+    qint64 changed = 0;  // ns
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Identifies a row for as long as it exists: its SQLite row id. Empty: no row.
 using RowBookmark = std::optional<qint64>;
 
 struct Field {
@@ -124,6 +137,10 @@ public:
     const Recordset& recordset() const { return m_recordset; }
 
     bool isLoaded() const { return m_loaded; }
+    // The table gives no row id to address rows by: its rows were read whole, and every
+    // write is refused with readOnlyReason().
+    bool isReadOnly() const { return m_readOnly.has_value(); }
+    RuntimeError readOnlyReason() const;
     // The description of error dataErr: the last failure's own words when it had that number.
     QString errorText(int dataErr) const;
 
@@ -139,9 +156,13 @@ public:
     int currentGridRow() const;
     bool hasPendingEdits() const { return m_hasPending; }
     // For display: pending edits where there are some, otherwise the stored value, read
-    // with its page on first use. A page that cannot be read shows as empty.
+    // with its page on first use. A page that cannot be read is tried again only after
+    // retryUnreadable(), and rowUnreadable() tells it from an empty row meanwhile.
     QVariant displayValue(int row, int field) const;
-    // Puts a value into the edit buffer of the current row; false for any other row.
+    bool rowUnreadable(int row) const;
+    void retryUnreadable() { m_unreadable.clear(); }
+    // Puts a value into the edit buffer of the current row; false for any other row, for a
+    // row whose values could not be read and in a read-only control.
     bool setPendingValue(int row, int field, const QVariant& value);
     // Drops the pending edits of the current row.
     void cancelPending();
@@ -176,7 +197,18 @@ private:
     void move(int action, Target target, int row = -1, bool onRows = false);
     void raiseError(const RuntimeError& error);
     void raiseReposition();
-    void commitPending();
+    void commitPending(Database::Outcome outcome = Database::Outcome::EditKept);
+    // Throws when the file opened by the last Refresh is gone or another stands in its place.
+    void checkFile(Database::Outcome outcome);
+    // The values of a row as the editor last read them, which a write expects to find.
+    QVector<QVariant> shownValues(int row, Database::Outcome outcome) const;
+    QString whereShown() const;
+    QVector<QVariant> readBack(QSqlQuery& q, qint64 id) const;
+    // Statements wait for a lock the full busy timeout, or not at all once a read has failed
+    // (until a read succeeds or the next move), so that one action waits only once.
+    void setWaiting(bool wait) const;
+    // Reads the new current row, then raises Reposition, then Error if it could not be read.
+    void repositioned();
     void clearPending();
     void deleteCurrent();
     int currentRowIndex() const; // a real current row's index, or -1
@@ -189,7 +221,12 @@ private:
     Events* m_events = nullptr;
     QString m_caption = QStringLiteral(" ");
     QString m_connection;
+    QString m_openedPath;
+    FileStamp m_fileStamp; // the file as the last Refresh or own write left it
     RecordSourceParts m_parts;
+    QString m_idColumn; // rowid, oid or _rowid_: the first that no column of the table shadows
+    std::optional<RuntimeError> m_readOnly;
+    mutable bool m_waiting = true;
     QStringList m_fields;
     QVector<qint64> m_rowids;
     mutable QHash<qint64, QVector<QVariant>> m_cache;

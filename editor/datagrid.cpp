@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <functional>
+#include <limits>
 
 namespace {
 const QString CurrentMark = QStringLiteral("\u25B6");
@@ -22,6 +23,8 @@ const QString EditedMark = QStringLiteral("\u270E");
 const QString NewRowMark = QStringLiteral("*");
 constexpr int RowHeight = 16;
 constexpr int SelectorWidth = 14;
+// What a row shows while another program keeps it from being read: never an empty verse.
+const QString UnreadableText = QStringLiteral("(cannot be read)");
 } // namespace
 
 // The control's rows as table rows, plus the new-row line; columns are the bound fields.
@@ -76,10 +79,17 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!m_control || !index.isValid())
             return {};
-        if (role != Qt::DisplayRole && role != Qt::EditRole)
+        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole)
             return {};
+        // Reading first: whether the row can be read is known only once that was tried.
         const int field = m_control->fieldIndex(columns.at(index.column()).field);
         const QVariant value = m_control->displayValue(index.row(), field);
+        if (m_control->rowUnreadable(index.row()))
+            return role == Qt::DisplayRole      ? QVariant(UnreadableText)
+                   : role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray))
+                                                : QVariant();
+        if (role == Qt::ForegroundRole)
+            return {};
         if (role == Qt::EditRole)
             return value.toString();
         // One line per row: line breaks show as blanks.
@@ -100,7 +110,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid())
             return Qt::NoItemFlags;
-        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+        const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (m_control && (m_control->isReadOnly() || m_control->rowUnreadable(index.row())))
+            return flags;
+        return flags | Qt::ItemIsEditable;
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -222,9 +235,12 @@ public:
         self->m_original = index.data(Qt::EditRole).toString();
         // Every keystroke goes into the row's buffer, so the record selector shows the pencil
         // from the first change and nothing typed depends on how the cell is left.
-        if (auto* line = qobject_cast<QLineEdit*>(editor))
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            // A cell holds any verse the table holds: never cut a long one short.
+            line->setMaxLength(std::numeric_limits<int>::max());
             connect(line, &QLineEdit::textEdited, self,
                     [self, editor] { emit self->commitData(editor); });
+        }
         return editor;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -266,7 +282,8 @@ protected:
             if (key == Qt::Key_Escape) {
                 // Escape takes back what was typed since the cell opened.
                 auto* editor = static_cast<QWidget*>(object);
-                if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+                auto* line = qobject_cast<QLineEdit*>(editor);
+                if (line && line->text() != m_original) {
                     line->setText(m_original);
                     emit commitData(editor);
                 }
@@ -362,6 +379,13 @@ protected:
                 return false;
         }
         return QTableView::edit(index, trigger, event);
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        // Rows another program kept from being read are tried again each time they are drawn.
+        if (DataControl* control = m_model->control())
+            control->retryUnreadable();
+        QTableView::paintEvent(event);
     }
 
     void keyPressEvent(QKeyEvent* event) override {

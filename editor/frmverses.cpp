@@ -42,6 +42,8 @@ frmverses::frmverses() {
 
     datPrimaryRSBar = new DataControlBar(datPrimaryRS, this);
     datPrimaryRSBar->setGeometry(Twips::rect(0, 3480, 6525, 360));
+    // Where they overlap, the grid's lower edge lies over the bar.
+    grdDataGrid->raise();
 
     picButtons = new QWidget(this);
     picButtons->setGeometry(Twips::rect(0, 3120, 6525, 300));
@@ -115,6 +117,8 @@ void frmverses::Form_Load() {
     grdDataGrid->view()->horizontalHeader()->setStretchLastSection(true);
     try {
         datPrimaryRS.Refresh();
+        if (datPrimaryRS.isReadOnly())
+            report(datPrimaryRS.readOnlyReason(), {});
     } catch (const RuntimeError& error) {
         // The editor opens empty; Refresh tries again once the file is usable.
         report(error, QStringLiteral("The verses could not be loaded for editing."));
@@ -184,7 +188,21 @@ void frmverses::cmdClose_Click() {
     close();
 }
 
+void frmverses::showEvent(QShowEvent* event) {
+    FormBase::showEvent(event);
+    // While the editor was hidden, practising a favourite changed the current verse: showing
+    // the editor again makes its current row the current verse once more.
+    if (datPrimaryRS.isLoaded())
+        showVerse(m_shownTitle, m_shownText);
+}
+
 void frmverses::Command1_Click() {
+    // A row that could not be read is tried once more; no other verse is stored in its place.
+    if (m_unread && !copyCurrentRow()) {
+        report(*m_unread, QStringLiteral("This verse could not be read, so it was not stored "
+                                         "in the favourite."));
+        return;
+    }
     Module1& s = shared();
     // Loading the favourites window reads the file: done first, so storing into the slot
     // is not overwritten by that read when the window had been closed.
@@ -206,12 +224,38 @@ void frmverses::datPrimaryRS_Error(int dataErr, int& response) {
     response = 0;
 }
 
-void frmverses::copyField(const QString& name, QLineEdit* box) const {
+void frmverses::showVerse(const QString& title, const QString& text) {
+    m_shownTitle = title;
+    m_shownText = text;
+    Text1->setText(title);
+    Text2->setText(text);
+    // Both boxes show the start of their text, as a freshly filled box does.
+    Text1->setCursorPosition(0);
+    Text2->setCursorPosition(0);
+    shared().CurrentText = text;
+    shared().CurrentTitle = title;
+}
+
+bool frmverses::copyCurrentRow() {
+    const Recordset& rs = datPrimaryRS.recordset();
+    // No current row (the new-row line, past the last, a table emptied): the boxes and the
+    // current verse stay the last row's; what was typed into the boxes is not kept.
+    if (rs.AbsolutePosition() < 0) {
+        showVerse(m_shownTitle, m_shownText);
+        return !m_unread;
+    }
     try {
         // A NULL field reads as empty, never as the previous row's value.
-        box->setText(datPrimaryRS.recordset().Fields(name).Value.toString());
-    } catch (const RuntimeError&) {
-        // No current row (the new-row line, a table emptied): the box keeps what it showed.
+        const QString text = rs.Fields(QStringLiteral("text")).Value.toString();
+        const QString title = rs.Fields(QStringLiteral("title")).Value.toString();
+        m_unread.reset();
+        showVerse(title, text);
+        return true;
+    } catch (const RuntimeError& error) {
+        // Never the previous row's verse in place of this one.
+        m_unread = error;
+        showVerse({}, {});
+        return false;
     }
 }
 
@@ -219,13 +263,7 @@ void frmverses::datPrimaryRS_Reposition() {
     MousePointer::set(MousePointer::Default);
     datPrimaryRS.setCaption(
         QStringLiteral("Record: %1").arg(datPrimaryRS.recordset().AbsolutePosition() + 1));
-    copyField(QStringLiteral("text"), Text2);
-    copyField(QStringLiteral("title"), Text1);
-    // Both boxes show the start of their text, as a freshly filled box does.
-    Text1->setCursorPosition(0);
-    Text2->setCursorPosition(0);
-    shared().CurrentText = Text2->text();
-    shared().CurrentTitle = Text1->text();
+    copyCurrentRow();
 }
 
 void frmverses::datPrimaryRS_Validate(int& action, bool& save) {

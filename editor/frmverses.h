@@ -49,10 +49,20 @@ public:
 
 protected:
     void Form_Unload(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Validate(int& action, bool& save) override { datPrimaryRS_Validate(action, save); }
     void Reposition() override { datPrimaryRS_Reposition(); }
     void Error(int dataErr, int& response) override { datPrimaryRS_Error(dataErr, response); }
-    void copyField(const QString& name, QLineEdit* box) const;
+    // Copies the current row into the boxes and the current verse; false when its values
+    // could not be read.
+    bool copyCurrentRow();
+    void showVerse(const QString& title, const QString& text);
+
+    // The verse the last Reposition copied: what the editor shows as current.
+    QString m_shownTitle;
+    QString m_shownText;
+    // Why the current row's values could not be read, while they could not.
+    std::optional<RuntimeError> m_unread;
 };

@@ -24,6 +24,13 @@ namespace {
 
 const QList<VerseRow> ThreeRows = {{"b", "text b"}, {"c", "text c"}, {"a", "text a"}};
 
+QStringList rowTexts(const QList<VerseRow>& rows) {
+    QStringList out;
+    for (const VerseRow& row : rows)
+        out << row.title.toString() + QLatin1Char('|') + row.text.toString();
+    return out;
+}
+
 QStringList titles(const QList<VerseRow>& rows) {
     QStringList out;
     for (const VerseRow& row : rows)
@@ -43,6 +50,10 @@ public:
         QSqlDatabase::removeDatabase(Name);
     }
     bool exec(const QString& sql) { return QSqlQuery(m_db).exec(sql); }
+    QVariant value(const QString& sql) {
+        QSqlQuery q(m_db);
+        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+    }
 
 private:
     static constexpr auto Name = "other-program";
@@ -533,6 +544,327 @@ private slots:
         QCOMPARE(w->datPrimaryRS.currentGridRow(), 0);
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
         QVERIFY(w->datPrimaryRS.hasPendingEdits());
+    }
+
+    // A cell opened and closed without typing changes nothing, however long its text.
+    void openingACellKeepsTheWholeText_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("short text, F2") << 10 << false;
+        QTest::newRow("40,000 characters, F2") << 40000 << false;
+        QTest::newRow("40,000 characters, double click") << 40000 << true;
+        QTest::newRow("1,000,000 characters, F2") << 1000000 << false;
+    }
+    void openingACellKeepsTheWholeText() {
+        QFETCH(int, length);
+        QFETCH(bool, doubleClick);
+        const QString text = QStringLiteral("Long verse. ").repeated(length / 12 + 1).left(length);
+        open({{"a", text}, {"b", "text b"}});
+        OtherProgram other;
+        QVERIFY(other.exec(QStringLiteral("create table writes(n)")));
+        QVERIFY(other.exec(QStringLiteral("create trigger counted after update on verses begin "
+                                          "insert into writes values (1); end")));
+        const QModelIndex cell = grid()->model()->index(0, 1);
+        if (doubleClick) {
+            const QPoint at = grid()->visualRect(cell).center();
+            QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            key(Qt::Key_Right);
+            key(Qt::Key_F2);
+        }
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text().size(), length);
+        key(Qt::Key_Escape);
+        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
+        key(Qt::Key_Down);
+        key(Qt::Key_Up);
+        w->cmdUpdate->click();
+        QCOMPARE(other.value(QStringLiteral("select count(*) from writes")).toInt(), 0);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(0).text.toString(), text);
+        shared().FavSlot = 0;
+        w->Command1->click();
+        QCOMPARE(shared().FavTexts[0], text);
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    // Another program changes the table between the editor's read and its write: nothing of
+    // what it wrote changes, the edit stays in the grid, and the user is told what happened.
+    void writesReachOnlyTheRowTheEditorShowed_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        const char* changes[][2] = {
+            {"row id reused", "changed or removed by another program"},
+            {"values changed", "changed or removed by another program"},
+            {"file copied over", "changed or removed by another program"},
+            {"file replaced", "replaced"},
+            {"file deleted", "deleted"},
+        };
+        for (const auto& change : changes)
+            for (const char* action : {"update", "leave row", "delete", "refresh"})
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(change[0], action)))
+                    << change[0] << action << change[1];
+    }
+    void writesReachOnlyTheRowTheEditorShowed() {
+        QFETCH(QString, change);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        open(); // rowids: b 1, c 2, a 3; a current
+        const QString path = Paths::versesPath();
+        const QString theirs = dir->file(QStringLiteral("theirs.mdb"));
+        writeVersesDb(theirs, {{"b", "their b"}, {"c", "their c"}, {"a", "their a"}});
+        const bool editing = action != "delete";
+        if (editing)
+            editCell(0, 1, QStringLiteral("mine"));
+        if (change == "row id reused") {
+            OtherProgram other;
+            QVERIFY(other.exec(QStringLiteral("delete from verses where title = 'a'")));
+            QVERIFY(other.exec(QStringLiteral("insert into verses (rowid, title, text) values "
+                                              "(3, 'a', 'their a')")));
+        } else if (change == "values changed") {
+            OtherProgram other;
+            QVERIFY(other.exec(QStringLiteral("update verses set text = 'their a'")));
+        } else if (change == "file copied over") {
+            QFile from(theirs);
+            QFile to(path);
+            QVERIFY(from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly));
+            to.write(from.readAll());
+        } else {
+            QVERIFY(QFile::remove(path));
+            if (change == "file replaced")
+                QVERIFY(QFile::copy(theirs, path));
+        }
+        const QStringList before =
+            change == "file deleted" ? QStringList() : rowTexts(readVersesDb(path));
+
+        if (action == "update")
+            w->cmdUpdate->click();
+        else if (action == "leave row")
+            key(Qt::Key_Down);
+        else if (action == "delete")
+            w->cmdDelete->click();
+        else
+            w->cmdRefresh->click();
+
+        QCOMPARE(host->messages.size(), 1);
+        const QString text = host->messages.first().text;
+        QVERIFY2(text.contains(message), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String("readonly")), qPrintable(text));
+        if (action == "leave row")
+            QVERIFY2(text.startsWith(QLatin1String("Data error event hit err:")), qPrintable(text));
+        if (change == "file deleted")
+            QVERIFY(!QFile::exists(path));
+        else
+            QCOMPARE(rowTexts(readVersesDb(path)), before);
+        QCOMPARE(grid()->model()->rowCount(), 4);
+        QCOMPARE(w->grdDataGrid->cellText(0, 1), editing ? QStringLiteral("mine") : "text a");
+        QCOMPARE(w->datPrimaryRS.hasPendingEdits(), editing);
+    }
+
+    // The new-row line has no current row: the boxes and the current verse stay the last
+    // row's, so View Verse and Select never see an empty verse.
+    void theNewRowLineKeepsTheLastVerse_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Add") << "add"
+                             << "c";
+        QTest::newRow("Down from the last row") << "down"
+                                                << "c";
+        QTest::newRow("Ctrl+End from the first row") << "ctrl+end"
+                                                     << "a";
+    }
+    void theNewRowLineKeepsTheLastVerse() {
+        QFETCH(QString, how);
+        QFETCH(QString, title);
+        open();
+        if (how == "add") {
+            w->cmdAdd->click();
+            settle();
+        } else if (how == "down") {
+            QVERIFY(w->datPrimaryRS.moveToGridRow(2));
+            key(Qt::Key_Down);
+        } else {
+            key(Qt::Key_End, Qt::ControlModifier);
+        }
+        QCOMPARE(gridRow(), 3);
+        QCOMPARE(caption(), QStringLiteral("Record: 0"));
+        QCOMPARE(w->Text1->text(), title);
+        QCOMPARE(w->Text2->text(), QStringLiteral("text ") + title);
+        QCOMPARE(shared().CurrentTitle, title);
+        w->Command2->click(); // View Verse reads the shared strings
+        QCOMPARE(shared().CurrentText, QStringLiteral("text ") + title);
+        shared().FavSlot = 1;
+        w->Command1->click();
+        QCOMPARE(shared().FavTitles[1], title);
+        QCOMPARE(shared().FavTexts[1], QStringLiteral("text ") + title);
+    }
+
+    // Practising another favourite changes the current verse while the editor is hidden;
+    // showing the editor again puts back the verse it shows.
+    void selectAfterShowingTheEditorAgainStoresTheShownVerse() {
+        writeVersesDb(Paths::versesPath(), ThreeRows);
+        QFile favs(Paths::favsPath());
+        QVERIFY(favs.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 6; ++i)
+            favs.write("fav text " + QByteArray::number(i) + "\r\nfav " + QByteArray::number(i) +
+                       "\r\n");
+        favs.close();
+        Form4& favourites = Forms::show<Form4>();
+        favourites.Command1[0]->click();
+        w = &Forms::get<frmverses>();
+        w->datPrimaryRS.recordset().MoveNext();
+        w->Command1->click();
+        QCOMPARE(shared().FavTitles[0], QStringLiteral("b"));
+        favourites.Command3[1]->click();
+        QCOMPARE(shared().CurrentTitle, QStringLiteral("fav 1"));
+        favourites.Command1[2]->click();
+        QVERIFY(w->isVisible());
+        QCOMPARE(caption(), QStringLiteral("Record: 2"));
+        w->Command1->click();
+        QCOMPARE(shared().FavTitles[2], QStringLiteral("b"));
+        QCOMPARE(shared().FavTexts[2], QStringLiteral("text b"));
+    }
+
+    // Rows another program keeps locked: one wait and one message per move, never a wrong or
+    // empty verse, and the rows read once the lock is gone.
+    void rowsLockedByAnotherProgram() {
+        DataControl::setBusyTimeoutMs(300);
+        QList<VerseRow> rows;
+        for (int i = 0; i < 200; ++i)
+            rows.append({QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')),
+                         QStringLiteral("text %1").arg(i)});
+        open(rows);
+        shared().FavSlot = 0;
+        shared().FavTitles[0] = QStringLiteral("kept");
+        auto other = std::make_unique<OtherProgram>();
+        QVERIFY(other->exec(QStringLiteral("begin exclusive")));
+
+        QElapsedTimer waited;
+        waited.start();
+        QTest::mouseClick(w->datPrimaryRSBar->lastButton(), Qt::LeftButton);
+        grid()->viewport()->repaint();
+        QVERIFY2(waited.elapsed() < 800, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(host->messages.size(), 1);
+        const QString text = host->messages.first().text;
+        QVERIFY2(text.startsWith(QLatin1String("Data error event hit err:")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("in use by another program")), qPrintable(text));
+        QCOMPARE(caption(), QStringLiteral("Record: 200"));
+        QCOMPARE(w->Text1->text(), QString());
+        QCOMPARE(shared().CurrentTitle, QString());
+        w->datPrimaryRS.retryUnreadable(); // as each time the grid is drawn
+        QVERIFY(w->grdDataGrid->cellText(199, 0).contains(QLatin1String("cannot be read")));
+        QVERIFY(!grid()->model()->setData(grid()->model()->index(199, 1), QStringLiteral("x")));
+
+        w->Command1->click();
+        QCOMPARE(host->messages.size(), 2);
+        QVERIFY2(host->messages.last().text.contains(QLatin1String("could not be read")),
+                 qPrintable(host->messages.last().text));
+        QCOMPARE(shared().FavTitles[0], QStringLiteral("kept"));
+        QVERIFY(w->isVisible());
+
+        QVERIFY(other->exec(QStringLiteral("rollback")));
+        other.reset();
+        grid()->viewport()->repaint();
+        QCOMPARE(w->grdDataGrid->cellText(198, 0), QStringLiteral("t198"));
+        w->Command1->click();
+        QCOMPARE(shared().FavTitles[0], QStringLiteral("t199"));
+        QCOMPARE(host->messages.size(), 2);
+    }
+
+    // Messages that say what happened when another program holds the file.
+    void lockedFileMessages_data() {
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("update under a read lock") << "begin; select count(*) from verses"
+                                                  << "update"
+                                                  << "in use by another program";
+        QTest::newRow("close under a lock") << "begin exclusive"
+                                            << "close"
+                                            << "was not saved";
+    }
+    void lockedFileMessages() {
+        QFETCH(QString, lock);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        DataControl::setBusyTimeoutMs(300);
+        open();
+        editCell(0, 1, QStringLiteral("edited"));
+        OtherProgram other;
+        for (const QString& sql : lock.split(QStringLiteral("; ")))
+            QVERIFY(other.exec(sql));
+        if (action == "update")
+            w->cmdUpdate->click();
+        else
+            w->cmdClose->click();
+        QCOMPARE(host->messages.size(), 1);
+        const QString text = host->messages.first().text;
+        QVERIFY2(text.contains(message), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String("Error 75")), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String("try again")), qPrintable(text));
+        QVERIFY(other.exec(QStringLiteral("rollback")));
+    }
+
+    // A table whose own columns shadow the row id: rows are told apart by an alias it leaves
+    // free, and without one the editor only shows and selects.
+    void tablesThatShadowTheRowId_data() {
+        QTest::addColumn<QString>("create");
+        QTest::addColumn<QString>("values");
+        QTest::addColumn<bool>("editable");
+        QTest::newRow("a column named rowid") << "create table verses(rowid integer, title, text)"
+                                              << "(1, 'a', 'text a'), (1, 'b', 'text b')" << true;
+        QTest::newRow("columns named rowid, oid and _rowid_")
+            << "create table verses(rowid, oid, _rowid_, title, text)"
+            << "(1, 1, 1, 'a', 'text a'), (1, 1, 1, 'b', 'text b')" << false;
+        QTest::newRow("without rowid")
+            << "create table verses(title text primary key, text) without rowid"
+            << "('a', 'text a'), ('b', 'text b')" << false;
+    }
+    void tablesThatShadowTheRowId() {
+        QFETCH(QString, create);
+        QFETCH(QString, values);
+        QFETCH(bool, editable);
+        writeVersesDb(Paths::versesPath(), {});
+        {
+            OtherProgram other;
+            QVERIFY(other.exec(QStringLiteral("drop table verses")));
+            QVERIFY(other.exec(create));
+            QVERIFY(other.exec(QStringLiteral("insert into verses values ") + values));
+        }
+        w = &Forms::show<frmverses>();
+        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("a"));
+        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("b"));
+        QCOMPARE(w->grdDataGrid->cellText(1, 1), QStringLiteral("text b"));
+        QCOMPARE(host->messages.size(), editable ? 0 : 1);
+        if (!editable)
+            QVERIFY2(host->messages.first().text.contains(QLatin1String("read-only")),
+                     qPrintable(host->messages.first().text));
+
+        QCOMPARE(grid()->model()->setData(grid()->model()->index(0, 1), QStringLiteral("changed")),
+                 editable);
+        w->cmdUpdate->click();
+        QVERIFY(w->datPrimaryRS.moveToGridRow(1));
+        w->cmdDelete->click();
+        QCOMPARE(host->messages.size(), editable ? 0 : 2);
+        OtherProgram other;
+        QCOMPARE(other
+                     .value(QStringLiteral("select group_concat(title || '|' || text, ' ') from "
+                                           "(select * from verses order by title)"))
+                     .toString(),
+                 editable ? QStringLiteral("a|changed") : QStringLiteral("a|text a b|text b"));
+        shared().FavSlot = 3;
+        w->Command1->click();
+        QCOMPARE(shared().FavTitles[3], editable ? QStringLiteral("a") : QStringLiteral("b"));
+    }
+
+    // The grid's lower edge lies over the data control's upper edge.
+    void gridCoversTheTopOfTheDataControl() {
+        open();
+        QWidget* atOverlap = w->childAt(Twips::px(3000), Twips::px(3240));
+        QVERIFY(atOverlap);
+        QVERIFY(atOverlap == w->grdDataGrid || w->grdDataGrid->isAncestorOf(atOverlap));
     }
 
     // A row deleted by code leaves the control between rows while the grid's cursor stands on

@@ -62,7 +62,10 @@ void Form1::PrepareVerse() {
 }
 
 void Form1::Command1_Click() {
-    // A blank typed on the focused button also presses it; typing a verse must not leave it.
+    // A blank typed on the focused button also presses it; typing a verse must not leave it,
+    // even when a fast typist presses the next letter before letting go of the blank.
+    if (Command1->clickedByBlank())
+        return;
     if (shared().KeyText != QLatin1String(" "))
         showFavourites();
 }

@@ -13,7 +13,7 @@ Form1::Form1() {
     setClientSizeTwips(8955, 5505);
     setKeyPreview(true);
 
-    Label1 = new QLabel(this);
+    Label1 = new VerseLabel(this);
     Label1->setGeometry(Twips::rect(240, 240, 6975, 5055));
     Label1->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
     // A verse is shown as it is: never rich text, "&" as "&".
@@ -21,6 +21,7 @@ Form1::Form1() {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setFocusPolicy(Qt::NoFocus);
+    Label1->setAccessibleName(QStringLiteral("Verse"));
 
     auto button = [this](const char* picture, const char* words, int top) {
         auto* b = new PictureButton(QString::fromLatin1(picture), QString::fromLatin1(words), this);
@@ -106,7 +107,7 @@ void Form1::setCaption(const QString& caption) {
 }
 
 void Form1::showMasked(const QString& masked) {
-    Label1->setText(masked);
+    Label1->showMasked(masked);
     Label1->repaint();
 }
 

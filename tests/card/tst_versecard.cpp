@@ -48,6 +48,15 @@ private slots:
         QVERIFY(card.Label1->wordWrap());
     }
 
+    void enterOnOkClosesTheCard() {
+        Form3& card = Forms::show<Form3>();
+        QVERIFY(QTest::qWaitForWindowActive(&card));
+        keyDown(Qt::Key_Return, QStringLiteral("\r"));
+        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        settle();
+        QVERIFY(!Forms::isLoaded<Form3>());
+    }
+
     void showsTheTextLiterally_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("ampersand") << "Faith & hope";

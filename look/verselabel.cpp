@@ -115,7 +115,9 @@ void VerseLabel::paintEvent(QPaintEvent*) {
         else if (all.at(take - 1).isHighSurrogate())
             ++take;
         QString slice = all.left(take);
+        // As a plain label shows them: a line feed breaks the line, a carriage return is a blank.
         slice.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        slice.replace(QLatin1Char('\r'), QLatin1Char(' '));
         layout.setText(slice);
         layout.setFont(font());
         layout.setTextOption(option);

@@ -128,17 +128,18 @@ private slots:
     void everyControlIsNamedInTheAccessibleTree() {
         writeVersesDb(Paths::versesPath(), {{"a", "x"}});
         QVERIFY(start());
-        // The name of every control on screen, and of every button as "button: name".
+        // "kind: name" of every label, button, text box and table on screen.
         auto names = [](QWidget& window) {
+            const QMap<QAccessible::Role, QString> kinds{{QAccessible::StaticText, "label"},
+                                                         {QAccessible::Button, "button"},
+                                                         {QAccessible::EditableText, "box"},
+                                                         {QAccessible::Table, "table"}};
             QStringList found;
             std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
                 for (int i = 0; i < node->childCount(); ++i) {
                     QAccessibleInterface* child = node->child(i);
-                    if (!child->state().invisible) {
-                        found << child->text(QAccessible::Name);
-                        if (child->role() == QAccessible::Button)
-                            found << QStringLiteral("button: ") + found.last();
-                    }
+                    if (!child->state().invisible && kinds.contains(child->role()))
+                        found << kinds[child->role()] + ": " + child->text(QAccessible::Name);
                     walk(child);
                 }
             };
@@ -147,7 +148,7 @@ private slots:
         };
         const QStringList practice = names(Forms::show<Form1>());
         for (const char* name :
-             {"Verse", "button: Select Verse", "button: Show Verse", "button: Hint",
+             {"label: Verse", "button: Select Verse", "button: Show Verse", "button: Hint",
               "button: Letter Mode", "button: Word Mode", "button: Exit"})
             QVERIFY2(practice.contains(QLatin1String(name)), name);
         const QStringList favourites = names(Forms::show<Form4>());
@@ -155,8 +156,8 @@ private slots:
         for (int i = 1; i <= 6; ++i)
             QVERIFY(favourites.contains(QStringLiteral("button: Empty favourite %1").arg(i)));
         const QStringList editor = names(Forms::show<frmverses>());
-        for (const char* name :
-             {"Edit Verses", "Title", "Text", "button: Select", "button: View Verse"})
+        for (const char* name : {"table: Edit Verses", "box: Title", "box: Text", "button: Select",
+                                 "button: View Verse"})
             QVERIFY2(editor.contains(QLatin1String(name)), name);
     }
 

@@ -31,7 +31,10 @@ double FormBase::ScaleHeight() const {
 }
 
 void FormBase::setCaption(const QString& caption) {
-    setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+    // "[*]" would be taken for the modified marker: doubled, it shows as itself.
+    QString title = caption;
+    title.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    setWindowTitle(title.isEmpty() ? QStringLiteral(" ") : title);
 }
 
 void FormBase::Form_Paint() {

@@ -18,8 +18,8 @@ public:
     // False once the window has been closed (unloaded); it is deleted soon after.
     bool isUnloaded() const { return m_unloaded; }
 
-    // The title bar's text. An empty caption shows an empty title bar; the platform would
-    // otherwise put the program's name there.
+    // The title bar's text, shown exactly as given. An empty caption shows an empty title
+    // bar; the platform would otherwise put the program's name there.
     void setCaption(const QString& caption);
 
     // Runs once, right after the instance is created on first use.

@@ -3,15 +3,40 @@
 #include "app/runtimeerror.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace Host {
 namespace {
 
+int shown = 0;
+
+// A message box; a Yes/No question in it is answered by Yes or No only: Escape is just another
+// key there, and the box cannot be closed without an answer.
+class MessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool question = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (question && event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (question)
+            event->ignore();
+        else
+            QMessageBox::closeEvent(event);
+    }
+};
+
 class WidgetBackend : public Backend {
 public:
     Answer messageBox(const Message& m) override {
-        QMessageBox box(
+        MessageBox box(
             static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon
                                            : m.icon == Icon::Information ? QMessageBox::Information
                                            : m.icon == Icon::Warning     ? QMessageBox::Warning
@@ -19,16 +44,16 @@ public:
                                                                          : QMessageBox::Question),
             m.title, m.text);
         box.setTextFormat(Qt::PlainText);
-        if (m.buttons == Buttons::YesNo) {
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
-        } else {
+        if (m.buttons == Buttons::Ok) {
             box.setStandardButtons(QMessageBox::Ok);
-        }
-        const int result = box.exec();
-        if (m.buttons == Buttons::Ok)
+            box.exec();
             return Answer::Ok;
-        return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        }
+        box.question = true;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setWindowFlag(Qt::WindowCloseButtonHint, false);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
 
     void endProgram(int exitCode) override {
@@ -44,8 +69,13 @@ Backend* current = &widgetBackend;
 } // namespace
 
 Answer messageBox(const QString& text, Buttons buttons, const QString& title, Icon icon) {
+    ++shown;
     return current->messageBox(
         {text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title, buttons, icon});
+}
+
+int messagesShown() {
+    return shown;
 }
 
 void endProgram(int exitCode) {

@@ -32,6 +32,9 @@ inline constexpr auto ProgramTitle = "Tessaline";
 Answer messageBox(const QString& text, Buttons buttons = Buttons::Ok, const QString& title = {},
                   Icon icon = Icon::None);
 
+// How many message boxes have been shown so far: tells a caller whether a handler asked.
+int messagesShown();
+
 // Ends the program at once: no window's closing handling runs.
 void endProgram(int exitCode = 0);
 

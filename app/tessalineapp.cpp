@@ -6,8 +6,10 @@
 #include "app/host.h"
 #include "app/runtimeerror.h"
 
+#include <QAbstractButton>
 #include <QFont>
 #include <QKeyEvent>
+#include <QPointer>
 
 #include <csignal>
 
@@ -55,12 +57,34 @@ void TessalineApp::previewKey(QWidget* receiver, QKeyEvent* event) {
     form->Form_KeyPress(code);
 }
 
+bool TessalineApp::pressesButton(QWidget* receiver, const QKeyEvent* event) {
+    const int key = event->key();
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) ||
+        event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+        return false;
+    return qobject_cast<QAbstractButton*>(receiver) && qobject_cast<FormBase*>(receiver->window());
+}
+
 bool TessalineApp::notify(QObject* receiver, QEvent* event) {
     try {
         // The widget receiver is the focused control (or the window): preview happens here,
         // once, before the event is delivered and propagated.
-        if (event->type() == QEvent::KeyPress && receiver->isWidgetType())
-            previewKey(static_cast<QWidget*>(receiver), static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(receiver);
+            auto* key = static_cast<QKeyEvent*>(event);
+            const int asked = Host::messagesShown();
+            const QPointer<QWidget> alive(widget);
+            previewKey(widget, key);
+            if (!alive)
+                return true;
+            // Enter presses the focused button, after the preview; a held Enter presses it
+            // once. An Enter the preview turned into a question was answered there.
+            if (pressesButton(widget, key)) {
+                if (!key->isAutoRepeat() && Host::messagesShown() == asked && widget->isEnabled())
+                    static_cast<QAbstractButton*>(widget)->click();
+                return true;
+            }
+        }
         return QApplication::notify(receiver, event);
     } catch (const RuntimeError& error) {
         Host::reportUncaught(error);

@@ -18,4 +18,8 @@ public:
 
     // Hands a key press to the window's Form_KeyPress when that window previews keys.
     static void previewKey(QWidget* receiver, QKeyEvent* event);
+
+    // Whether the key is an Enter (main or keypad) that presses the focused button: any push
+    // or picture button in one of the program's windows.
+    static bool pressesButton(QWidget* receiver, const QKeyEvent* event);
 };

@@ -12,7 +12,7 @@ Form3::Form3() {
     Command1->setFont(Twips::font(QStringLiteral("MS Sans Serif"), 8.25, true));
     Command1->setAutoDefault(false);
 
-    Label1 = new QLabel(this);
+    Label1 = new VerseLabel(this);
     Label1->setGeometry(Twips::rect(360, 360, 6855, 3135));
     Label1->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
     Label1->setTextFormat(Qt::PlainText);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/formbase.h"
+#include "look/verselabel.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 // The verse card: the current verse's title and full text, as they were when it loaded.
@@ -12,7 +12,7 @@ public:
     Form3();
 
     QPushButton* Command1; // Ok
-    QLabel* Label1;
+    VerseLabel* Label1;
 
     void Form_Load() override;
     void Command1_Click();

@@ -39,6 +39,7 @@ frmverses::frmverses() {
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3105));
     grdDataGrid->setCaption(QStringLiteral("Edit Verses"));
+    grdDataGrid->view()->setAccessibleName(QStringLiteral("Edit Verses"));
 
     datPrimaryRSBar = new DataControlBar(datPrimaryRS, this);
     datPrimaryRSBar->setGeometry(Twips::rect(0, 3480, 6525, 360));
@@ -65,6 +66,8 @@ frmverses::frmverses() {
     Text1->setGeometry(Twips::rect(120, 3960, 2775, 285));
     Text2 = new QLineEdit(this);
     Text2->setGeometry(Twips::rect(120, 4320, 6255, 285));
+    Text1->setAccessibleName(QStringLiteral("Title"));
+    Text2->setAccessibleName(QStringLiteral("Text"));
     // The boxes carry the verse into CurrentTitle / CurrentText: never cut a long one short.
     Text1->setMaxLength(std::numeric_limits<int>::max());
     Text2->setMaxLength(std::numeric_limits<int>::max());

@@ -88,14 +88,26 @@ void Form4::Command3_Click(qint16 index) {
 
 void Form4::setFavouriteCaption(int index) {
     auto* button = static_cast<WrappedButton*>(Command3[index]);
-    button->setCaption(favouriteCaption(shared().FavTexts[index]));
+    const QString caption = favouriteCaption(shared().FavTexts[index]);
+    button->setCaption(caption);
+    // Screen readers tell the six rows apart by number; an empty one is named as such.
+    const QString number = QString::number(index + 1);
+    if (caption.isEmpty())
+        button->setAccessibleName(QStringLiteral("Empty favourite ") + number);
+    Command1[index]->setAccessibleName(QStringLiteral("Change Verse"));
+    Command1[index]->setAccessibleDescription(
+        caption.isEmpty() ? QStringLiteral("favourite ") + number
+                          : QStringLiteral("favourite %1: %2").arg(number, caption));
     button->repaint();
 }
 
 QString Form4::favouriteCaption(const QString& text) {
-    QString caption = text.left(CaptionLength);
-    // Never end on half a character outside the basic plane.
-    if (caption.size() == CaptionLength && caption.back().isHighSurrogate())
-        caption.chop(1);
-    return caption;
+    // Characters, not UTF-16 units: one outside the basic plane counts once, never halved.
+    qsizetype end = 0;
+    for (int n = 0; n < CaptionLength && end < text.size(); ++n)
+        end += text.at(end).isHighSurrogate() && end + 1 < text.size() &&
+                       text.at(end + 1).isLowSurrogate()
+                   ? 2
+                   : 1;
+    return text.left(end);
 }

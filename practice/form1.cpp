@@ -14,7 +14,7 @@ Form1::Form1() {
     setClientSizeTwips(8955, 5505);
     setKeyPreview(true);
 
-    Label1 = new QLabel(this);
+    Label1 = new VerseLabel(this);
     Label1->setGeometry(Twips::rect(240, 240, 6975, 5055));
     Label1->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
     // A verse is shown as it is: never rich text, "&" as "&".
@@ -22,6 +22,7 @@ Form1::Form1() {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setFocusPolicy(Qt::NoFocus);
+    Label1->setAccessibleName(QStringLiteral("Verse"));
 
     auto button = [this](const char* picture, const char* words, int top) {
         auto* b = new PictureButton(QString::fromLatin1(picture), QString::fromLatin1(words), this);
@@ -64,7 +65,10 @@ void Form1::PrepareVerse() {
 }
 
 void Form1::Command1_Click() {
-    // A blank typed on the focused button also presses it; typing a verse must not leave it.
+    // A blank typed on the focused button also presses it; typing a verse must not leave it,
+    // even when a fast typist presses the next letter before letting go of the blank.
+    if (Command1->clickedByBlank())
+        return;
     if (shared().KeyText != QLatin1String(" "))
         showFavourites();
 }
@@ -105,7 +109,7 @@ void Form1::setCaption(const QString& caption) {
 }
 
 void Form1::showMasked(const QString& masked) {
-    Label1->setText(masked);
+    Label1->showMasked(masked);
     Label1->repaint();
 }
 

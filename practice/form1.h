@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/formbase.h"
+#include "look/verselabel.h"
 #include "practice/practicerules.h"
 
 #include <QLabel>
@@ -13,7 +14,7 @@ class Form1 : public FormBase, private PracticeView {
 public:
     Form1();
 
-    QLabel* Label1;
+    VerseLabel* Label1;
     PictureButton* Command1; // Select Verse
     PictureButton* Command5; // Show Verse
     PictureButton* Command6; // Hint

@@ -2,6 +2,7 @@
 
 #include "look/picture.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -31,6 +32,28 @@ void PictureButton::paintEvent(QPaintEvent*) {
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {
+    m_downByBlank = false;
     emit mouseDown();
     QAbstractButton::mousePressEvent(event);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    const bool wasDown = isDown();
+    QAbstractButton::keyPressEvent(event);
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && !wasDown && isDown())
+        m_downByBlank = true;
+}
+
+void PictureButton::keyReleaseEvent(QKeyEvent* event) {
+    const bool blankUp = event->key() == Qt::Key_Space && !event->isAutoRepeat();
+    m_clickByBlank = blankUp && m_downByBlank;
+    if (blankUp)
+        m_downByBlank = false;
+    QAbstractButton::keyReleaseEvent(event);
+    m_clickByBlank = false;
+}
+
+void PictureButton::focusOutEvent(QFocusEvent* event) {
+    m_downByBlank = false;
+    QAbstractButton::focusOutEvent(event);
 }

@@ -12,13 +12,22 @@ public:
 
     QSize sizeHint() const override;
 
+    // True during a click raised by releasing a blank that also began the press, however
+    // other keys overlapped it meanwhile.
+    bool clickedByBlank() const { return m_clickByBlank; }
+
 signals:
     void mouseDown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QPixmap m_face;
+    bool m_downByBlank = false;
+    bool m_clickByBlank = false;
 };

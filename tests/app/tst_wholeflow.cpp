@@ -10,9 +10,11 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QTableView>
 #include <QTimer>
+#include <QWindow>
 
 // The program as a user meets it, from start-up to "Try Again?", through real mouse clicks
 // and key presses only.
@@ -74,6 +76,89 @@ private slots:
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(host->messages.first().text, QStringLiteral("Try Again?"));
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
+    }
+
+    // No mouse at all: Enter presses the focused button, Tab moves, the verse is typed.
+    void keyboardAloneFromStartToAFinishedVerse() {
+        writeVersesDb(Paths::versesPath(),
+                      {{"Psalm 46:1", "God is our refuge."}, {"Auguries", "To see a world."}});
+        QVERIFY(start());
+        Form1& practice = Forms::get<Form1>();
+        activate(practice);
+
+        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        Form4& favourites = Forms::get<Form4>();
+        QVERIFY(QTest::qWaitForWindowActive(&favourites));
+        QCOMPARE(QApplication::focusWidget(), favourites.Command1[0]);
+        pressKey(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+        frmverses& editor = Forms::get<frmverses>();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QCOMPARE(QApplication::focusWidget(), editor.grdDataGrid->view());
+
+        // In the grid Enter is the grid's: it selects nothing.
+        pressKey(Qt::Key_Down);
+        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(editor.isVisible());
+        QCOMPARE(shared().CurrentTitle, QStringLiteral("Psalm 46:1"));
+        for (int i = 0; i < 8; ++i) // Add, Delete, Refresh, Update, Close, Title, Text, Select
+            pressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editor.Command1);
+        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(!editor.isVisible());
+        QCOMPARE(shared().FavTexts[0], QStringLiteral("God is our refuge."));
+
+        QVERIFY(QTest::qWaitForWindowActive(&favourites));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), favourites.Command3[0]);
+        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(QTest::qWaitForWindowActive(&practice));
+        QCOMPARE(practice.windowHandle()->title(), QStringLiteral("Psalm 46:1"));
+        typeText(QStringLiteral("God is our refuge"));
+        QCOMPARE(practice.Label1->spokenText(), QStringLiteral("God is our refuge."));
+
+        // The Enter that asks "Try Again?" goes no further: Yes leaves the practice in front.
+        host->answer(Host::Answer::Yes);
+        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(practice.Label1->spokenText(), QStringLiteral("--- -- --- ------."));
+        QCOMPARE(QApplication::activeWindow(), &practice);
+    }
+
+    // What a screen reader finds in each window, read through the accessible tree.
+    void everyControlIsNamedInTheAccessibleTree() {
+        writeVersesDb(Paths::versesPath(), {{"a", "x"}});
+        QVERIFY(start());
+        // "kind: name" of every label, button, text box and table on screen.
+        auto names = [](QWidget& window) {
+            const QMap<QAccessible::Role, QString> kinds{{QAccessible::StaticText, "label"},
+                                                         {QAccessible::Button, "button"},
+                                                         {QAccessible::EditableText, "box"},
+                                                         {QAccessible::Table, "table"}};
+            QStringList found;
+            std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+                for (int i = 0; i < node->childCount(); ++i) {
+                    QAccessibleInterface* child = node->child(i);
+                    if (!child->state().invisible && kinds.contains(child->role()))
+                        found << kinds[child->role()] + ": " + child->text(QAccessible::Name);
+                    walk(child);
+                }
+            };
+            walk(QAccessible::queryAccessibleInterface(&window));
+            return found;
+        };
+        const QStringList practice = names(Forms::show<Form1>());
+        for (const char* name :
+             {"label: Verse", "button: Select Verse", "button: Show Verse", "button: Hint",
+              "button: Letter Mode", "button: Word Mode", "button: Exit"})
+            QVERIFY2(practice.contains(QLatin1String(name)), name);
+        const QStringList favourites = names(Forms::show<Form4>());
+        QCOMPARE(favourites.count(QStringLiteral("button: Change Verse")), 6);
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(favourites.contains(QStringLiteral("button: Empty favourite %1").arg(i)));
+        const QStringList editor = names(Forms::show<frmverses>());
+        for (const char* name : {"table: Edit Verses", "box: Title", "box: Text", "button: Select",
+                                 "button: View Verse"})
+            QVERIFY2(editor.contains(QLatin1String(name)), name);
     }
 
     // The editor stays loaded but hidden after Select; closing the windows on screen still

@@ -5,6 +5,8 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QElapsedTimer>
+
 // The verse card shows the verse that was current when it loaded, exactly as written.
 class TestVerseCard : public ProgramTestCase {
     Q_OBJECT
@@ -46,6 +48,15 @@ private slots:
         QVERIFY(card.Label1->wordWrap());
     }
 
+    void enterOnOkClosesTheCard() {
+        Form3& card = Forms::show<Form3>();
+        QVERIFY(QTest::qWaitForWindowActive(&card));
+        keyDown(Qt::Key_Return, QStringLiteral("\r"));
+        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        settle();
+        QVERIFY(!Forms::isLoaded<Form3>());
+    }
+
     void showsTheTextLiterally_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("ampersand") << "Faith & hope";
@@ -58,6 +69,35 @@ private slots:
         Form3& card = Forms::show<Form3>();
         QCOMPARE(card.Label1->textFormat(), Qt::PlainText);
         QCOMPARE(card.size(), Twips::size(7605, 4470));
+    }
+
+    // Only what fits the label is laid out: the card opens at once, showing what a card
+    // holding just the start of the verse shows.
+    void aHugeVerseOpensAtOnce_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("rest");
+        QTest::newRow("words") << QStringLiteral("In the beginning was the Word. ").repeated(200)
+                               << QStringLiteral("and more ").repeated(600000);
+        QTest::newRow("one long word")
+            << QStringLiteral("a").repeated(5000) << QStringLiteral("a").repeated(5000000);
+        QTest::newRow("short lines")
+            << QStringLiteral("line\n").repeated(100) << QStringLiteral("line\n").repeated(1000000);
+    }
+    void aHugeVerseOpensAtOnce() {
+        QFETCH(QString, start);
+        QFETCH(QString, rest);
+        setVerse(QStringLiteral("Long"), start + rest);
+        QElapsedTimer clock;
+        clock.start();
+        Form3& card = Forms::show<Form3>();
+        const QImage huge = card.Label1->grab().toImage();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed < 300, qPrintable(QString::number(elapsed) + " ms"));
+        QCOMPARE(card.Label1->text().size(), shared().CurrentText.size());
+        card.Label1->setText(start);
+        QCOMPARE(card.Label1->grab().toImage(), huge);
+        card.Label1->setText(start.left(20));
+        QVERIFY(card.Label1->grab().toImage() != huge);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -117,9 +118,39 @@ private slots:
         QCOMPARE(Form4::favouriteCaption(text), caption);
     }
 
-    void captionNeverEndsInHalfACharacter() {
-        const QString text = QStringLiteral("a").repeated(139) + QStringLiteral("\U0001F54A more");
-        QCOMPARE(Form4::favouriteCaption(text), QStringLiteral("a").repeated(139));
+    // 140 characters, however many UTF-16 units they take.
+    void captionCountsCharacters_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        const QString dove = QStringLiteral("\U0001F54A");
+        QTest::newRow("100 emoji") << dove.repeated(100) << dove.repeated(100);
+        QTest::newRow("150 emoji") << dove.repeated(150) << dove.repeated(140);
+        QTest::newRow("emoji as 140th")
+            << QStringLiteral("a").repeated(139) + dove + QStringLiteral(" more")
+            << QStringLiteral("a").repeated(139) + dove;
+        QTest::newRow("lone high surrogate counts once")
+            << QStringLiteral("a").repeated(139) + QChar(0xD83D) + QStringLiteral("b")
+            << QStringLiteral("a").repeated(139) + QChar(0xD83D);
+    }
+    void captionCountsCharacters() {
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QCOMPARE(Form4::favouriteCaption(text), caption);
+    }
+
+    void screenReadersTellTheRowsApart() {
+        writeFavs({"Go on now.", "Mark 1"});
+        Form4& w = openFavourites();
+        auto said = [](QWidget* widget, QAccessible::Text what) {
+            return QAccessible::queryAccessibleInterface(widget)->text(what);
+        };
+        QCOMPARE(said(w.Command3[0], QAccessible::Name), QStringLiteral("Go on now."));
+        QCOMPARE(said(w.Command3[1], QAccessible::Name), QStringLiteral("Empty favourite 2"));
+        QCOMPARE(said(w.Command1[0], QAccessible::Name), QStringLiteral("Change Verse"));
+        QCOMPARE(said(w.Command1[0], QAccessible::Description),
+                 QStringLiteral("favourite 1: Go on now."));
+        QCOMPARE(said(w.Command1[5], QAccessible::Name), QStringLiteral("Change Verse"));
+        QCOMPARE(said(w.Command1[5], QAccessible::Description), QStringLiteral("favourite 6"));
     }
 
     void unreadableFileStillOpensTheWindow() {

@@ -7,7 +7,33 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QAccessible>
+#include <QMessageBox>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+
+namespace {
+
+// The real message boxes instead of the scripted answers, for as long as it lives.
+struct RealMessageBoxes {
+    Host::Backend* scripted = Host::setBackend(nullptr);
+    ~RealMessageBoxes() { Host::setBackend(scripted); }
+};
+
+// Runs `script` on the modal box once it is open.
+void whenBoxOpens(std::function<void(QMessageBox&)> script) {
+    QTimer::singleShot(0, [script] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            script(*box);
+        else
+            whenBoxOpens(script);
+    });
+}
+
+} // namespace
 
 // The practice window driven through real key and mouse events.
 class TestForm1 : public ProgramTestCase {
@@ -197,6 +223,207 @@ private slots:
         QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
         QApplication::sendEvent(QApplication::focusWidget(), &press);
         QCOMPARE(shared().KeyText != QStringLiteral("-"), typed);
+    }
+
+    // Keys as a fast typist presses them: "+x" presses x, "-x" releases it, "_" is the blank.
+    void overlappingBlankNeverOpensFavourites_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("next letter before the blank is up") << "+g -g +o -o +_ +o -_ -o"
+                                                            << "Go o- ---.";
+        QTest::newRow("two letters before the blank is up") << "+g -g +o -o +_ +o +n -_ -o -n"
+                                                            << "Go on ---.";
+        QTest::newRow("blank between two held letters") << "+g +o +_ -g -o +o -_ -o"
+                                                        << "Go o- ---.";
+    }
+    void overlappingBlankNeverOpensFavourites() {
+        QFETCH(QString, keys);
+        QFETCH(QString, shown);
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
+        for (const QString& step : keys.split(QLatin1Char(' '))) {
+            const QChar c = step.at(1) == QLatin1Char('_') ? QLatin1Char(' ') : step.at(1);
+            if (step.startsWith(QLatin1Char('+')))
+                keyDown(keyFor(c), QString(c));
+            else
+                keyUp(keyFor(c), QString(c));
+        }
+        QCOMPARE(w.Label1->text().left(10), shown);
+        QVERIFY(!Forms::isLoaded<Form4>());
+        QCOMPARE(QApplication::focusWidget(), w.Command1);
+        // The mouse still opens it at any time.
+        QTest::mousePress(w.Command1, Qt::LeftButton);
+        QVERIFY(Forms::isLoaded<Form4>());
+    }
+
+    void enterPressesTheFocusedButtonAfterThePreview_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Select Verse, Enter") << 1 << int(Qt::Key_Return) << "favourites";
+        QTest::newRow("Select Verse, keypad Enter") << 1 << int(Qt::Key_Enter) << "favourites";
+        QTest::newRow("Word Mode") << 2 << int(Qt::Key_Return) << "word mode";
+        QTest::newRow("Letter Mode") << 3 << int(Qt::Key_Enter) << "letter mode";
+        QTest::newRow("Exit") << 4 << int(Qt::Key_Return) << "end";
+        QTest::newRow("Show Verse") << 5 << int(Qt::Key_Return) << "card";
+        QTest::newRow("Hint") << 6 << int(Qt::Key_Enter) << "hint";
+    }
+    void enterPressesTheFocusedButtonAfterThePreview() {
+        QFETCH(int, button);
+        QFETCH(int, key);
+        QFETCH(QString, effect);
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("ab"));
+        shared().PracticeMode = button == 3 ? 1 : 0;
+        PictureButton* buttons[] = {w.Command1, w.Command2, w.Command3,
+                                    w.Command4, w.Command5, w.Command6};
+        buttons[button - 1]->setFocus();
+        const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers);
+        QCOMPARE(shared().KeyText, QStringLiteral("\r")); // the preview saw it first
+        keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers);
+
+        QStringList happened;
+        if (Forms::isLoaded<Form4>())
+            happened << "favourites";
+        if (Forms::isLoaded<Form3>())
+            happened << "card";
+        if (!host->endCodes.isEmpty())
+            happened << "end";
+        if (w.Label1->text().startsWith(QLatin1Char('a')))
+            happened << "hint";
+        if (button == 2 && shared().PracticeMode == 1)
+            happened << "word mode";
+        if (button == 3 && shared().PracticeMode == 0)
+            happened << "letter mode";
+        QCOMPARE(happened, QStringList{effect});
+    }
+
+    void enterThatAsksTryAgainPressesNothing() {
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
+        typeText(QStringLiteral("a"));
+        host->answer(Host::Answer::Yes);
+        keyDown(Qt::Key_Return, QStringLiteral("\r"));
+        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        QCOMPARE(host->messages.size(), 1);
+        QCOMPARE(shared().CharPos, qint16(1));
+        QVERIFY(!Forms::isLoaded<Form4>());
+    }
+
+    // The real box: only Yes or No answers it, and the key that answers presses nothing else.
+    void tryAgainIsAnsweredByYesOrNoOnly_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Escape and closing, then N") << "Escape close N" << false;
+        QTest::newRow("Escape, then Y") << "Escape Y" << true;
+        QTest::newRow("Escape, then Enter on Yes") << "Escape Enter" << true;
+        QTest::newRow("Tab to No, blank") << "Tab Space" << false;
+        QTest::newRow("arrow to No, Enter") << "Right Enter" << false;
+    }
+    void tryAgainIsAnsweredByYesOrNoOnly() {
+        QFETCH(QString, script);
+        QFETCH(bool, yes);
+        RealMessageBoxes real;
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
+        typeText(QStringLiteral("a"));
+
+        QStringList seen;
+        whenBoxOpens([&](QMessageBox& box) {
+            seen << box.text();
+            const QMap<QString, Qt::Key> keys{{"Escape", Qt::Key_Escape}, {"N", Qt::Key_N},
+                                              {"Y", Qt::Key_Y},           {"Tab", Qt::Key_Tab},
+                                              {"Space", Qt::Key_Space},   {"Right", Qt::Key_Right},
+                                              {"Enter", Qt::Key_Return}};
+            for (const QString& step : script.split(QLatin1Char(' '))) {
+                if (step == QLatin1String("close"))
+                    box.close();
+                else if (step == QLatin1String("Enter"))
+                    keyDown(Qt::Key_Return, QStringLiteral("\r")); // released after the box
+                else
+                    pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString());
+                if (step == QLatin1String("Escape") || step == QLatin1String("close"))
+                    seen << (box.isVisible() ? "still open" : "closed");
+                if (!box.isVisible())
+                    break;
+            }
+        });
+        keyDown(Qt::Key_X, QStringLiteral("x"));
+        // The releases reach the button that had the focus before the box.
+        QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_X, QStringLiteral("x"), {});
+        QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_Return, QStringLiteral("\r"), {});
+        settle();
+
+        QCOMPARE(seen.value(0), QStringLiteral("Try Again?"));
+        QVERIFY(!seen.contains(QStringLiteral("closed")));
+        QCOMPARE(shared().CharPos, qint16(yes ? 1 : 2));
+        QCOMPARE(Forms::isLoaded<Form4>(), !yes);
+    }
+
+    void screenReadersHearWhatEachCorrectKeyUncovers() {
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
+        QSignalSpy announced(w.Label1, &VerseLabel::uncovered);
+        typeText(QStringLiteral("gx"));
+        shared().PracticeMode = 1;
+        typeText(QStringLiteral("o o"));
+        QCOMPARE(announced.size(), 3);
+        QCOMPARE(announced[0][0].toString(), QStringLiteral("G"));
+        QCOMPARE(announced[1][0].toString(), QStringLiteral("o"));
+        QCOMPARE(announced[2][0].toString(), QStringLiteral("on"));
+
+        QAccessibleInterface* label = QAccessible::queryAccessibleInterface(w.Label1);
+        QCOMPARE(label->role(), QAccessible::StaticText);
+        QCOMPARE(label->text(QAccessible::Name), QStringLiteral("Verse"));
+        QCOMPARE(label->text(QAccessible::Description), QStringLiteral("Go on ---."));
+        QAccessibleTextInterface* text = label->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), QStringLiteral("Go on ---."));
+    }
+
+    void captionsShowTheTitleLiterally_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("marker inside") << "Psalm [*] 23"
+                                       << "Psalm [*] 23";
+        QTest::newRow("marker alone") << "[*]"
+                                      << "[*]";
+        QTest::newRow("marker twice") << "[*][*] x"
+                                      << "[*][*] x";
+        QTest::newRow("empty") << ""
+                               << " ";
+    }
+    void captionsShowTheTitleLiterally() {
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        Form1& w = openPractice();
+        startVerse(w, title, QStringLiteral("ab"));
+        QCOMPARE(w.windowHandle()->title(), shown);
+        QCOMPARE(Forms::show<Form3>().windowHandle()->title(), shown);
+    }
+
+    // Masked letters are "-": the first strong character of the text is any right-to-left one.
+    void rightToLeftCharactersLeaveTheVerseAtTheLeftEdge_data() {
+        QTest::addColumn<QString>("verse");
+        QTest::newRow("Hebrew first") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD be still");
+        QTest::newRow("Arabic inside") << QStringLiteral("Go \u0633\u0644\u0627\u0645 on");
+        QTest::newRow("right-to-left mark") << QStringLiteral("\u200FGo on now");
+    }
+    void rightToLeftCharactersLeaveTheVerseAtTheLeftEdge() {
+        QFETCH(QString, verse);
+        Form1& w = openPractice();
+        startVerse(w, QStringLiteral("t"), QString());
+        const QImage blank = w.Label1->grab().toImage();
+        startVerse(w, QStringLiteral("t"), verse);
+        QCOMPARE(w.Label1->text().size(), 255);
+        const QImage shown = w.Label1->grab().toImage();
+        int left = shown.width();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < left; ++x)
+                if (shown.pixel(x, y) != blank.pixel(x, y))
+                    left = x;
+        QVERIFY2(left < 12, qPrintable(QStringLiteral("first ink at x = %1").arg(left)));
     }
 
     void keysBeforeAnyVerseAreHarmless() {

@@ -4,6 +4,7 @@
 #include "app/module1.h"
 #include "app/paths.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlDatabase>
@@ -103,4 +104,56 @@ void ProgramTestCase::cleanup() {
     resetProgram();
     host.reset();
     dir.reset();
+}
+
+namespace {
+
+void sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
+             Qt::KeyboardModifiers modifiers) {
+    // A modal box takes every key; otherwise the focused control, or the active window. A
+    // window just brought to the front becomes active once pending events have run.
+    auto receiver = [] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            w = QApplication::activeWindow();
+        return w && w->focusWidget() ? w->focusWidget() : w;
+    };
+    QWidget* target = receiver();
+    if (!target) {
+        QCoreApplication::processEvents();
+        target = receiver();
+    }
+    if (!target && action == QTest::Release)
+        return; // the press closed every window the key could reach
+    QVERIFY2(target, "no window takes the keyboard");
+    QTest::sendKeyEvent(action, target, key, text, modifiers);
+}
+
+} // namespace
+
+void keyDown(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    sendKey(QTest::Press, key, text, modifiers);
+}
+
+void keyUp(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    sendKey(QTest::Release, key, text, modifiers);
+}
+
+void pressKey(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    keyDown(key, text, modifiers);
+    keyUp(key, text, modifiers);
+}
+
+Qt::Key keyFor(QChar c) {
+    const QChar upper = c.toUpper();
+    if (upper.unicode() >= 'A' && upper.unicode() <= 'Z')
+        return Qt::Key(Qt::Key_A + (upper.unicode() - 'A'));
+    return Qt::Key(c.unicode()); // blank, digits and punctuation share their code
+}
+
+void typeText(const QString& text) {
+    for (QChar c : text) {
+        const Qt::KeyboardModifiers shift = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        pressKey(keyFor(c), QString(c), shift);
+    }
 }

@@ -1,7 +1,6 @@
 #include "app/formbase.h"
 
 #include "app/twips.h"
-#include "look/backdrop.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -13,6 +12,11 @@ QIcon programIcon() {
     for (int size : {48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size));
     return icon;
+}
+
+std::function<void(FormBase&)>& backdrop() {
+    static std::function<void(FormBase&)> paint;
+    return paint;
 }
 } // namespace
 
@@ -38,7 +42,12 @@ void FormBase::setCaption(const QString& caption) {
 }
 
 void FormBase::Form_Paint() {
-    Backdrop::paint(*this);
+    if (backdrop())
+        backdrop()(*this);
+}
+
+void FormBase::setBackdrop(std::function<void(FormBase&)> paint) {
+    backdrop() = std::move(paint);
 }
 
 void FormBase::setClientSizeTwips(int width, int height) {

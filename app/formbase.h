@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 // What all four windows share: the program icon, a client size in twips, key preview, the
 // painted backdrop and a load handler that runs once when the single instance is created.
 class FormBase : public QWidget {
@@ -28,6 +30,9 @@ public:
     virtual void Form_KeyPress(qint16& keyAscii) { Q_UNUSED(keyAscii); }
     // Paints the backdrop; every window covers its client area with the same tiles.
     virtual void Form_Paint();
+    // What Form_Paint paints with. The windows' look lives in a layer above this one, so
+    // start-up connects it; until then a window paints no backdrop.
+    static void setBackdrop(std::function<void(FormBase&)> paint);
 
 protected:
     void setClientSizeTwips(int width, int height);

@@ -5,6 +5,8 @@
 #include "app/forms.h"
 #include "app/host.h"
 #include "app/runtimeerror.h"
+#include "look/backdrop.h"
+#include "practice/form1.h"
 
 #include <QAbstractButton>
 #include <QFont>
@@ -27,6 +29,13 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     // reported, instead of the signal ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     applyLook();
+    // Every window is tiled with the practice window's picture, read once per paint; the
+    // other windows create the practice window first when it is not there.
+    FormBase::setBackdrop([](FormBase& target) {
+        Form1& main = Forms::get<Form1>();
+        Backdrop::paint(target, {main.Picture1->pixmap(), main.Picture1ScaleWidth(),
+                                 main.Picture1ScaleHeight()});
+    });
     // The program ends when the last window on screen closes. A window still loaded but
     // hidden (the editor after Select) is closed properly first, so it can save what it holds.
     connect(this, &QGuiApplication::lastWindowClosed, this, [] {

@@ -5,7 +5,8 @@
 class QKeyEvent;
 
 // The application object: delivers key preview to the windows that ask for it and is the one
-// place where an error that escaped an event handler is caught and reported.
+// place where an error that escaped an event handler is caught and reported. Creating it also
+// connects the windows to their backdrop, which lives in a layer above them.
 class TessalineApp : public QApplication {
     Q_OBJECT
 public:

@@ -1,8 +1,7 @@
 #include "look/backdrop.h"
 
-#include "app/forms.h"
+#include "app/formbase.h"
 #include "app/twips.h"
-#include "practice/form1.h"
 
 #include <QPainter>
 
@@ -47,12 +46,9 @@ private:
 
 } // namespace
 
-void paint(FormBase& target) {
-    // Form1 reads its own picture box; the other windows read Form1's, creating it first.
-    Form1& main = Forms::get<Form1>();
-    const QPixmap picture = main.Picture1->pixmap();
-    WidgetSurface surface(target, picture);
-    paintTiles(surface, main.Picture1ScaleWidth(), main.Picture1ScaleHeight());
+void paint(FormBase& target, const Tile& tile) {
+    WidgetSurface surface(target, tile.picture);
+    paintTiles(surface, tile.width, tile.height);
 }
 
 } // namespace Backdrop

@@ -1,6 +1,7 @@
 #pragma once
 
-class QWidget;
+#include <QPixmap>
+
 class FormBase;
 
 // Covers a window's client area with tiles of the practice window's backdrop picture.
@@ -19,7 +20,15 @@ public:
 // read afresh before every row and every tile. A tile without area draws nothing.
 void paintTiles(Surface& target, double tileWidth, double tileHeight);
 
-// Paints the target window's backdrop from Form1's Picture1 (creating Form1 if needed).
-void paint(FormBase& target);
+// The picture the windows are tiled with and its size in twips. Start-up provides it from the
+// practice window's picture box, read afresh for every paint.
+struct Tile {
+    QPixmap picture;
+    double width = 0;
+    double height = 0;
+};
+
+// Paints the target window's backdrop with the tile.
+void paint(FormBase& target, const Tile& tile);
 
 } // namespace Backdrop

@@ -21,6 +21,9 @@ public:
     QString title(qint32 k) const;
     QString text(qint32 k) const;
 
+    // How long a read waits for another program's lock (tests shorten it).
+    static void setBusyTimeoutMs(int ms);
+
 private:
     void load() const;
 

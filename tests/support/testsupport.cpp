@@ -41,28 +41,51 @@ TestProgramDir::TestProgramDir() {
 }
 
 TestProgramDir::~TestProgramDir() {
-    Paths::setProgramDir(QString());
+    Paths::resetProgramDir();
 }
 
-void writeVersesDb(const QString& path, const QList<VerseRow>& rows) {
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool writeVersesDb(const QString& path, const QList<VerseRow>& rows) {
     const QString name = QStringLiteral("test-writer");
+    bool written = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        QVERIFY(db.open());
         QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS verses")));
-        QVERIFY(q.exec(QStringLiteral("CREATE TABLE verses (title TEXT, text TEXT)")));
-        db.transaction();
-        QVERIFY(q.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")));
+        written = db.open() && q.exec(QStringLiteral("DROP TABLE IF EXISTS verses")) &&
+                  q.exec(QStringLiteral("CREATE TABLE verses (title TEXT, text TEXT)")) &&
+                  db.transaction() &&
+                  q.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)"));
         for (const VerseRow& row : rows) {
             q.addBindValue(row.title);
             q.addBindValue(row.text);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            written = written && q.exec();
         }
-        QVERIFY(db.commit());
+        written = written && db.commit();
+        if (!written)
+            qWarning("%s: %s", qPrintable(path), qPrintable(q.lastError().text()));
     }
     QSqlDatabase::removeDatabase(name);
+    return written;
+}
+
+bool runSql(const QString& path, const QString& sql) {
+    const QString name = QStringLiteral("test-sql");
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QSqlQuery q(db);
+        done = db.open() && q.exec(sql);
+        if (!done)
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
 }
 
 QList<VerseRow> readVersesDb(const QString& path) {
@@ -90,6 +113,11 @@ void resetProgram() {
 void settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+bool activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 void ProgramTestCase::init() {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QWidget>
 #include <Qt>
 #include <functional>
 #include <memory>
@@ -52,15 +53,27 @@ struct VerseRow {
     QVariant text;
 };
 
+// Writes bytes to a file, replacing what it held.
+[[nodiscard]] bool writeFile(const QString& path, const QByteArray& bytes);
+
 // Writes a SQLite verses table with the rows in the given order.
-void writeVersesDb(const QString& path, const QList<VerseRow>& rows);
+[[nodiscard]] bool writeVersesDb(const QString& path, const QList<VerseRow>& rows);
 QList<VerseRow> readVersesDb(const QString& path);
+// Runs one statement on the SQLite file at path, as another program would.
+[[nodiscard]] bool runSql(const QString& path, const QString& sql);
+// A trigger that makes every change of a verse fail with "verses are read-only today".
+inline const QString RefuseUpdatesSql =
+    QStringLiteral("create trigger no_edits before update on verses begin "
+                   "select raise(abort, 'verses are read-only today'); end");
 
 // Unloads every window and clears the shared state.
 void resetProgram();
 
 // Lets posted events (deferred deletes, queued keys) run.
 void settle();
+
+// Brings the window to the front; false when it never takes the keyboard.
+[[nodiscard]] bool activate(QWidget& window);
 
 // One key as a keyboard sends it: a press and, separately, a release, each delivered to the
 // widget that has the focus at that moment. `text` is what the key types, if anything.

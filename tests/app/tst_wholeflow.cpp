@@ -60,12 +60,12 @@ private slots:
         QCOMPARE(practice.windowTitle(), QStringLiteral("Psalm 46:1"));
         QVERIFY(QTest::qWaitForWindowActive(&practice));
         QCOMPARE(QApplication::focusWidget(), practice.Command1);
-        typeText(QStringLiteral("God is our r"));
+        QVERIFY(typeText(QStringLiteral("God is our r")));
         QCOMPARE(practice.Label1->text().left(18), QStringLiteral("God is our r-----."));
-        typeText(QStringLiteral("efuge"));
+        QVERIFY(typeText(QStringLiteral("efuge")));
         QVERIFY(host->messages.isEmpty());
         host->answer(Host::Answer::No);
-        typeText(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(host->messages.first().text, QStringLiteral("Try Again?"));
         QCOMPARE(host->messages.first().title, QStringLiteral("Choice:"));
@@ -81,39 +81,39 @@ private slots:
         Form1& practice = Forms::get<Form1>();
         QVERIFY(activate(practice));
 
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         Form4& favourites = Forms::get<Form4>();
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
         QCOMPARE(QApplication::focusWidget(), favourites.Command1[0]);
-        pressKey(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+        QVERIFY(pressKey(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier));
         frmverses& editor = Forms::get<frmverses>();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(QApplication::focusWidget(), editor.grdDataGrid->view());
 
         // In the grid Enter is the grid's: it selects nothing.
-        pressKey(Qt::Key_Down);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Down));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(editor.isVisible());
         QCOMPARE(shared().CurrentTitle, QStringLiteral("Psalm 46:1"));
         for (int i = 0; i < 8; ++i) // Add, Delete, Refresh, Update, Close, Title, Text, Select
-            pressKey(Qt::Key_Tab);
+            QVERIFY(pressKey(Qt::Key_Tab));
         QCOMPARE(QApplication::focusWidget(), editor.Command1);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(!editor.isVisible());
         QCOMPARE(shared().FavTexts[0], QStringLiteral("God is our refuge."));
 
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
-        pressKey(Qt::Key_Tab);
+        QVERIFY(pressKey(Qt::Key_Tab));
         QCOMPARE(QApplication::focusWidget(), favourites.Command3[0]);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(QTest::qWaitForWindowActive(&practice));
         QCOMPARE(practice.windowHandle()->title(), QStringLiteral("Psalm 46:1"));
-        typeText(QStringLiteral("God is our refuge"));
+        QVERIFY(typeText(QStringLiteral("God is our refuge")));
         QCOMPARE(practice.Label1->spokenText(), QStringLiteral("God is our refuge."));
 
         // The Enter that asks "Try Again?" goes no further: Yes leaves the practice in front.
         host->answer(Host::Answer::Yes);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(practice.Label1->spokenText(), QStringLiteral("--- -- --- ------."));
         QCOMPARE(QApplication::activeWindow(), &practice);

@@ -50,8 +50,8 @@ private slots:
     void enterOnOkClosesTheCard() {
         Form3& card = Forms::show<Form3>();
         QVERIFY(QTest::qWaitForWindowActive(&card));
-        keyDown(Qt::Key_Return, QStringLiteral("\r"));
-        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
+        QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
         settle();
         QVERIFY(!Forms::isLoaded<Form3>());
     }

@@ -190,7 +190,7 @@ private slots:
         settle();
         QCOMPARE(gridRow(), 3);
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        typeText(QStringLiteral("0 new"));
+        QVERIFY(typeText(QStringLiteral("0 new")));
         QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("\u270E"));
         QCOMPARE(readVersesDb(Paths::versesPath()).size(), 3); // nothing stored while typing
 
@@ -247,7 +247,7 @@ private slots:
         settle();
         QCOMPARE(gridRow(), 0);
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        typeText(QStringLiteral("first"));
+        QVERIFY(typeText(QStringLiteral("first")));
         w->cmdUpdate->click();
         QCOMPARE(titles(readVersesDb(Paths::versesPath())), QStringList{"first"});
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
@@ -257,13 +257,13 @@ private slots:
     void escapeTakesBackTheCellAndThenTheRow() {
         QVERIFY(open());
         key(Qt::Key_Right);
-        typeText(QStringLiteral("typed"));
+        QVERIFY(typeText(QStringLiteral("typed")));
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
         key(Qt::Key_Escape);
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
 
-        typeText(QStringLiteral("kept?"));
+        QVERIFY(typeText(QStringLiteral("kept?")));
         key(Qt::Key_Tab); // leaves the grid, the row still unsaved
         QCOMPARE(QApplication::focusWidget(), w->cmdAdd);
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("kept?"));
@@ -277,7 +277,7 @@ private slots:
     void updateSavesAndReturnsToTheEditedRow() {
         QVERIFY(open());
         key(Qt::Key_Right);
-        typeText(QStringLiteral("fresh"));
+        QVERIFY(typeText(QStringLiteral("fresh")));
         key(Qt::Key_Down);
         key(Qt::Key_Down);
         QCOMPARE(caption(), QStringLiteral("Record: 3"));
@@ -506,7 +506,7 @@ private slots:
         if (saveFails)
             QVERIFY(runSql(Paths::versesPath(), RefuseUpdatesSql));
         key(Qt::Key_Right);
-        typeText(QStringLiteral("fresh")); // the cell is still open
+        QVERIFY(typeText(QStringLiteral("fresh"))); // the cell is still open
         w->cmdRefresh->click();
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("fresh"));
         QCOMPARE(w->datPrimaryRS.hasPendingEdits(), saveFails);
@@ -866,7 +866,7 @@ private slots:
         QCOMPARE(w->datPrimaryRS.currentGridRow(), -1);
         const int row = gridRow();
         QVERIFY(row >= 0);
-        typeText(QStringLiteral("kept"));
+        QVERIFY(typeText(QStringLiteral("kept")));
         QCOMPARE(w->datPrimaryRS.currentGridRow(), row);
         QVERIFY(w->datPrimaryRS.hasPendingEdits());
         QCOMPARE(w->grdDataGrid->cellText(row, grid()->currentIndex().column()),

@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(practice.Label1->text().left(9), QStringLiteral("-- -----."));
         QCOMPARE(QApplication::focusWidget(), practice.Command1);
 
-        typeText(QStringLiteral("be st"));
+        QVERIFY(typeText(QStringLiteral("be st")));
         QCOMPARE(practice.Label1->text().left(9), QStringLiteral("Be st---."));
     }
 
@@ -174,7 +174,7 @@ private slots:
         QVERIFY(activate(w));
         QVERIFY(choose(w, 0));
         Form1& practice = Forms::get<Form1>();
-        typeText(QStringLiteral("pray wi"));
+        QVERIFY(typeText(QStringLiteral("pray wi")));
         QCOMPARE(shared().CharPos, qint16(8));
 
         QVERIFY(activate(w));
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(practice.windowTitle(), QStringLiteral("Mark"));
         QCOMPARE(shared().CharPos, qint16(1));
         QCOMPARE(practice.Label1->text(), QStringLiteral("-- --.").leftJustified(255));
-        typeText(QStringLiteral("g"));
+        QVERIFY(typeText(QStringLiteral("g")));
         QCOMPARE(practice.Label1->text().left(6), QStringLiteral("G- --."));
     }
 

@@ -85,7 +85,7 @@ private slots:
         startVerse(w, QStringLiteral("Psalm"), QStringLiteral("Go on."));
         QCOMPARE(w.windowTitle(), QStringLiteral("Psalm"));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("-- --."));
-        typeText(QStringLiteral("G o"));
+        QVERIFY(typeText(QStringLiteral("G o")));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("Go --."));
         QCOMPARE(w.Label1->text(), shared().MaskedText);
         QCOMPARE(QApplication::focusWidget(), w.Command1);
@@ -101,7 +101,7 @@ private slots:
     void blankOnSelectVerseDoesNotOpenFavourites() {
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab cd"));
-        typeText(QStringLiteral("ab "));
+        QVERIFY(typeText(QStringLiteral("ab ")));
         QCOMPARE(shared().KeyText, QStringLiteral(" "));
         QVERIFY(!Forms::isLoaded<Form4>());
         // A mouse press opens it even right after a blank.
@@ -129,16 +129,16 @@ private slots:
         QTest::mouseClick(word ? w.Command2 : w.Command3, Qt::LeftButton);
         QCOMPARE(shared().PracticeMode, qint16(word ? 1 : 0));
         QCOMPARE(QApplication::focusWidget(), w.Command1);
-        typeText(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QVERIFY(!Forms::isLoaded<Form4>());
     }
 
     void switchingModeMidWordUncoversRestOfWord() {
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("abc de"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         QTest::mouseClick(w.Command2, Qt::LeftButton);
-        typeText(QStringLiteral("b"));
+        QVERIFY(typeText(QStringLiteral("b")));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("abc --"));
     }
 
@@ -162,16 +162,16 @@ private slots:
         Forms::get<Form3>().close();
         settle();
         QVERIFY(!Forms::isLoaded<Form3>());
-        typeText(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QVERIFY(Forms::isLoaded<Form3>());
     }
 
     void blankAnsweringTryAgainDoesNotOpenFavourites() {
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         host->answer(Host::Answer::Yes);
-        typeText(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(!Forms::isLoaded<Form4>());
     }
@@ -222,9 +222,9 @@ private slots:
         for (const QString& step : keys.split(QLatin1Char(' '))) {
             const QChar c = step.at(1) == QLatin1Char('_') ? QLatin1Char(' ') : step.at(1);
             if (step.startsWith(QLatin1Char('+')))
-                keyDown(keyFor(c), QString(c));
+                QVERIFY(keyDown(keyFor(c), QString(c)));
             else
-                keyUp(keyFor(c), QString(c));
+                QVERIFY(keyUp(keyFor(c), QString(c)));
         }
         QCOMPARE(w.Label1->text().left(10), shown);
         QVERIFY(!Forms::isLoaded<Form4>());
@@ -257,9 +257,9 @@ private slots:
                                     w.Command4, w.Command5, w.Command6};
         buttons[button - 1]->setFocus();
         const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-        keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers);
+        QVERIFY(keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers));
         QCOMPARE(shared().KeyText, QStringLiteral("\r")); // the preview saw it first
-        keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers);
+        QVERIFY(keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers));
 
         QStringList happened;
         if (Forms::isLoaded<Form4>())
@@ -280,10 +280,10 @@ private slots:
     void enterThatAsksTryAgainPressesNothing() {
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         host->answer(Host::Answer::Yes);
-        keyDown(Qt::Key_Return, QStringLiteral("\r"));
-        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
+        QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(shared().CharPos, qint16(1));
         QVERIFY(!Forms::isLoaded<Form4>());
@@ -305,7 +305,7 @@ private slots:
         RealMessageBoxes real;
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
 
         QStringList seen;
         whenBoxOpens([&](QMessageBox& box) {
@@ -318,16 +318,18 @@ private slots:
                 if (step == QLatin1String("close"))
                     box.close();
                 else if (step == QLatin1String("Enter"))
-                    keyDown(Qt::Key_Return, QStringLiteral("\r")); // released after the box
+                    QVERIFY(
+                        keyDown(Qt::Key_Return, QStringLiteral("\r"))); // released after the box
                 else
-                    pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString());
+                    QVERIFY(
+                        pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString()));
                 if (step == QLatin1String("Escape") || step == QLatin1String("close"))
                     seen << (box.isVisible() ? "still open" : "closed");
                 if (!box.isVisible())
                     break;
             }
         });
-        keyDown(Qt::Key_X, QStringLiteral("x"));
+        QVERIFY(keyDown(Qt::Key_X, QStringLiteral("x")));
         // The releases reach the button that had the focus before the box.
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_X, QStringLiteral("x"), {});
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_Return, QStringLiteral("\r"), {});
@@ -343,9 +345,9 @@ private slots:
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
         QSignalSpy announced(w.Label1, &VerseLabel::uncovered);
-        typeText(QStringLiteral("gx"));
+        QVERIFY(typeText(QStringLiteral("gx")));
         shared().PracticeMode = 1;
-        typeText(QStringLiteral("o o"));
+        QVERIFY(typeText(QStringLiteral("o o")));
         QCOMPARE(announced.size(), 3);
         QCOMPARE(announced[0][0].toString(), QStringLiteral("G"));
         QCOMPARE(announced[1][0].toString(), QStringLiteral("o"));
@@ -406,7 +408,7 @@ private slots:
 
     void keysBeforeAnyVerseAreHarmless() {
         Form1& w = *practice;
-        typeText(QStringLiteral("abc"));
+        QVERIFY(typeText(QStringLiteral("abc")));
         QTest::mouseClick(w.Command6, Qt::LeftButton);
         QVERIFY(host->messages.isEmpty());
         QVERIFY(w.Label1->text().isEmpty());

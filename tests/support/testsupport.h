@@ -77,11 +77,15 @@ void settle();
 
 // One key as a keyboard sends it: a press and, separately, a release, each delivered to the
 // widget that has the focus at that moment. `text` is what the key types, if anything.
-void keyDown(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
-void keyUp(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
-void pressKey(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
+// False when no window takes the keyboard.
+[[nodiscard]] bool keyDown(Qt::Key key, const QString& text = {},
+                           Qt::KeyboardModifiers modifiers = {});
+[[nodiscard]] bool keyUp(Qt::Key key, const QString& text = {},
+                         Qt::KeyboardModifiers modifiers = {});
+[[nodiscard]] bool pressKey(Qt::Key key, const QString& text = {},
+                            Qt::KeyboardModifiers modifiers = {});
 // Types each character as a press and a release of its key (letters, digits, blank, ".").
-void typeText(const QString& text);
+[[nodiscard]] bool typeText(const QString& text);
 Qt::Key keyFor(QChar c);
 
 // Base of test classes that run the program's windows: each test function gets a fresh

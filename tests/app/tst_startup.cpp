@@ -1,3 +1,4 @@
+#include "app/database.h"
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/paths.h"
@@ -138,7 +139,8 @@ private slots:
             QSqlQuery lock(other);
             QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
             VerseLibrary::setBusyTimeoutMs(300);
-            const auto restore = qScopeGuard([] { VerseLibrary::setBusyTimeoutMs(3000); });
+            const auto restore =
+                qScopeGuard([] { VerseLibrary::setBusyTimeoutMs(Database::BusyTimeoutMs); });
             QElapsedTimer waited;
             waited.start();
             QVERIFY(failsToStart(RuntimeError::DatabaseLocked, QStringLiteral("another program")));

@@ -62,6 +62,11 @@ void setProgramDir(const QString& dir) {
     overridden = true;
 }
 
+void resetProgramDir() {
+    overrideDir.clear();
+    overridden = false;
+}
+
 QString versesPath() {
     return programDir() + QStringLiteral("/verses.mdb");
 }

@@ -9,7 +9,10 @@ namespace Paths {
 // link such as PREFIX/bin/tessaline leads to the real program directory), or the one a test
 // set. Never empty: throws RuntimeError when the directory cannot be found or named.
 QString programDir();
+// Tests point the program at a folder of their own; an empty one fails as a missing folder.
 void setProgramDir(const QString& dir);
+// Back to the executable's directory.
+void resetProgramDir();
 
 // The directory part of an executable's absolute path, as the kernel reports its bytes.
 // Throws RuntimeError when the path is not absolute or does not survive decoding (a folder

@@ -8,6 +8,7 @@
 namespace {
 
 const QString Connection = QStringLiteral("tessaline-library");
+int busyTimeout = Database::BusyTimeoutMs;
 
 int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
     const int index = record.indexOf(QLatin1String(name));
@@ -24,6 +25,7 @@ int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
 template <class Read> void readVerses(const QString& path, const QString& sql, Read read) {
     QSqlDatabase db = Database::open(path, Connection);
     try {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyTimeout));
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.exec(sql))
@@ -42,6 +44,10 @@ template <class Read> void readVerses(const QString& path, const QString& sql, R
 }
 
 } // namespace
+
+void VerseLibrary::setBusyTimeoutMs(int ms) {
+    busyTimeout = ms;
+}
 
 void VerseLibrary::attach(const QString& path) {
     // Preparing the query reads the schema under a shared lock: a missing table or column,

@@ -10,6 +10,9 @@
 // memory.
 class VerseLibrary {
 public:
+    // How long a read waits for another program's lock (tests shorten it).
+    static void setBusyTimeoutMs(int ms);
+
     // Checks that the file at path holds a readable table verses with columns title and
     // text. Throws RuntimeError. Only reads; the one write SQLite may make is rolling back a
     // change that a crash left half done.

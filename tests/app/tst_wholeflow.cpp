@@ -21,30 +21,23 @@
 class TestWholeFlow : public ProgramTestCase {
     Q_OBJECT
 
-    void typeInto(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
-
-    void activate(QWidget& w) {
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-
 private slots:
     void chooseAFavouriteInTheEditorAndPractiseIt() {
-        writeVersesDb(Paths::versesPath(),
-                      {{"Psalm 46:1", "God is our refuge."}, {"Auguries", "To see a world."}});
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"Psalm 46:1", "God is our refuge."},
+                                                    {"Auguries", "To see a world."}}));
         QVERIFY(start());
         Form1& practice = Forms::get<Form1>();
-        activate(practice);
+        QVERIFY(activate(practice));
 
         QTest::mouseClick(practice.Command1, Qt::LeftButton);
         QVERIFY(Forms::isLoaded<Form4>());
         Form4& favourites = Forms::get<Form4>();
-        activate(favourites);
+        QVERIFY(activate(favourites));
 
         QTest::mouseClick(favourites.Command1[3], Qt::LeftButton);
         QCOMPARE(shared().FavSlot, qint16(3));
         frmverses& editor = Forms::get<frmverses>();
-        activate(editor);
+        QVERIFY(activate(editor));
         QCOMPARE(shared().CurrentTitle, QStringLiteral("Auguries")); // first in title order
 
         QTest::keyClick(editor.grdDataGrid->view(), Qt::Key_Down);
@@ -62,63 +55,65 @@ private slots:
         QCOMPARE(lines[6], QByteArray("God is our refuge.\r"));
         QCOMPARE(lines[7], QByteArray("Psalm 46:1\r"));
 
-        activate(favourites);
+        QVERIFY(activate(favourites));
         QTest::mouseClick(favourites.Command3[3], Qt::LeftButton);
         QCOMPARE(practice.windowTitle(), QStringLiteral("Psalm 46:1"));
         QVERIFY(QTest::qWaitForWindowActive(&practice));
         QCOMPARE(QApplication::focusWidget(), practice.Command1);
-        typeInto(QStringLiteral("God is our r"));
+        QVERIFY(typeText(QStringLiteral("God is our r")));
         QCOMPARE(practice.Label1->text().left(18), QStringLiteral("God is our r-----."));
-        typeInto(QStringLiteral("efuge"));
+        QVERIFY(typeText(QStringLiteral("efuge")));
         QVERIFY(host->messages.isEmpty());
         host->answer(Host::Answer::No);
-        typeInto(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(host->messages.first().text, QStringLiteral("Try Again?"));
+        QCOMPARE(host->messages.first().title, QStringLiteral("Choice:"));
+        QCOMPARE(host->messages.first().buttons, Host::Buttons::YesNo);
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
     }
 
     // No mouse at all: Enter presses the focused button, Tab moves, the verse is typed.
     void keyboardAloneFromStartToAFinishedVerse() {
-        writeVersesDb(Paths::versesPath(),
-                      {{"Psalm 46:1", "God is our refuge."}, {"Auguries", "To see a world."}});
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"Psalm 46:1", "God is our refuge."},
+                                                    {"Auguries", "To see a world."}}));
         QVERIFY(start());
         Form1& practice = Forms::get<Form1>();
-        activate(practice);
+        QVERIFY(activate(practice));
 
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         Form4& favourites = Forms::get<Form4>();
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
         QCOMPARE(QApplication::focusWidget(), favourites.Command1[0]);
-        pressKey(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+        QVERIFY(pressKey(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier));
         frmverses& editor = Forms::get<frmverses>();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QCOMPARE(QApplication::focusWidget(), editor.grdDataGrid->view());
 
         // In the grid Enter is the grid's: it selects nothing.
-        pressKey(Qt::Key_Down);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Down));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(editor.isVisible());
         QCOMPARE(shared().CurrentTitle, QStringLiteral("Psalm 46:1"));
         for (int i = 0; i < 8; ++i) // Add, Delete, Refresh, Update, Close, Title, Text, Select
-            pressKey(Qt::Key_Tab);
+            QVERIFY(pressKey(Qt::Key_Tab));
         QCOMPARE(QApplication::focusWidget(), editor.Command1);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(!editor.isVisible());
         QCOMPARE(shared().FavTexts[0], QStringLiteral("God is our refuge."));
 
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
-        pressKey(Qt::Key_Tab);
+        QVERIFY(pressKey(Qt::Key_Tab));
         QCOMPARE(QApplication::focusWidget(), favourites.Command3[0]);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(QTest::qWaitForWindowActive(&practice));
         QCOMPARE(practice.windowHandle()->title(), QStringLiteral("Psalm 46:1"));
-        typeText(QStringLiteral("God is our refuge"));
+        QVERIFY(typeText(QStringLiteral("God is our refuge")));
         QCOMPARE(practice.Label1->spokenText(), QStringLiteral("God is our refuge."));
 
         // The Enter that asks "Try Again?" goes no further: Yes leaves the practice in front.
         host->answer(Host::Answer::Yes);
-        pressKey(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(practice.Label1->spokenText(), QStringLiteral("--- -- --- ------."));
         QCOMPARE(QApplication::activeWindow(), &practice);
@@ -126,7 +121,7 @@ private slots:
 
     // What a screen reader finds in each window, read through the accessible tree.
     void everyControlIsNamedInTheAccessibleTree() {
-        writeVersesDb(Paths::versesPath(), {{"a", "x"}});
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}}));
         QVERIFY(start());
         // "kind: name" of every label, button, text box and table on screen.
         auto names = [](QWidget& window) {
@@ -164,7 +159,7 @@ private slots:
     // The editor stays loaded but hidden after Select; closing the windows on screen still
     // ends the program, and the edit still pending in the editor's grid is saved on the way.
     void closingTheLastVisibleWindowEndsTheProgram() {
-        writeVersesDb(Paths::versesPath(), {{"a", "x"}});
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}}));
         QVERIFY(start());
         Forms::show<Form4>();
         frmverses& editor = Forms::show<frmverses>();

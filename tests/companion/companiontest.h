@@ -35,11 +35,11 @@ inline QList<Companion::Verse> versesIn(const QString& path) {
     return verses;
 }
 
-inline void writeVerses(const QString& path, const QList<Companion::Verse>& verses) {
+[[nodiscard]] inline bool writeVerses(const QString& path, const QList<Companion::Verse>& verses) {
     QList<VerseRow> rows;
     for (const Companion::Verse& verse : verses)
         rows.append({verse.title, verse.text});
-    writeVersesDb(path, rows);
+    return writeVersesDb(path, rows);
 }
 
 namespace QTest {

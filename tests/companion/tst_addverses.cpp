@@ -32,7 +32,7 @@ private slots:
 
     void init() {
         dir = std::make_unique<TestProgramDir>();
-        writeVerses(Paths::versesPath(), {Existing});
+        QVERIFY(writeVerses(Paths::versesPath(), {Existing}));
     }
     void cleanup() { dir.reset(); }
 
@@ -116,7 +116,8 @@ private slots:
     }
 
     void skipsVersesAlreadyThere() {
-        writeVerses(Paths::versesPath(), {Existing, {QStringLiteral("John 3:16 (WEB)"), John316}});
+        QVERIFY(writeVerses(Paths::versesPath(),
+                            {Existing, {QStringLiteral("John 3:16 (WEB)"), John316}}));
         const CompanionRun run =
             runCompanion({QStringLiteral("add"), QStringLiteral("John 3:16"),
                           QStringLiteral("Gen 1:1"), QStringLiteral("Jn 3:16")});

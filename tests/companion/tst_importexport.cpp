@@ -13,12 +13,6 @@ namespace {
 
 const Verse Existing{QStringLiteral("Mine"), QStringLiteral("A verse typed in the editor.")};
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
@@ -36,7 +30,7 @@ class TestImportExport : public QObject {
 private slots:
     void init() {
         dir = std::make_unique<TestProgramDir>();
-        writeVerses(Paths::versesPath(), {Existing});
+        QVERIFY(writeVerses(Paths::versesPath(), {Existing}));
     }
     void cleanup() { dir.reset(); }
 
@@ -104,7 +98,7 @@ private slots:
         QFETCH(QList<Verse>, verses);
 
         const QString file = dir->file(fileName);
-        writeFile(file, bytes);
+        QVERIFY(writeFile(file, bytes));
         QStringList arguments{QStringLiteral("import"), file};
         if (!format.isEmpty())
             arguments << QStringLiteral("--format") << format;
@@ -117,7 +111,7 @@ private slots:
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QVERIFY(readFile(exported).startsWith("title,text\r\n"));
         const QString empty = dir->file(QStringLiteral("empty.mdb"));
-        writeVerses(empty, {});
+        QVERIFY(writeVerses(empty, {}));
         run = runCompanion({QStringLiteral("import"), exported, QStringLiteral("--db"), empty});
         QVERIFY2(run.status == 0, qPrintable(run.err));
         QList<Verse> byTitle = versesIn(Paths::versesPath());
@@ -127,9 +121,10 @@ private slots:
     }
 
     void exportWritesUtf8Csv() {
-        writeVerses(Paths::versesPath(),
-                    {{QStringLiteral("Ps 23:1"), QStringLiteral("Yahweh is my shepherd")},
-                     {QStringLiteral("Café, \"1\""), QStringLiteral("Line one\nline two – end")}});
+        QVERIFY(writeVerses(
+            Paths::versesPath(),
+            {{QStringLiteral("Ps 23:1"), QStringLiteral("Yahweh is my shepherd")},
+             {QStringLiteral("Café, \"1\""), QStringLiteral("Line one\nline two – end")}}));
         const QString file = dir->file(QStringLiteral("backup.csv"));
         const CompanionRun run = runCompanion({QStringLiteral("export"), file});
         QCOMPARE(run.status, 0);
@@ -142,7 +137,8 @@ private slots:
 
     void duplicatesAreSkippedAndCounted() {
         const QString file = dir->file(QStringLiteral("v.tsv"));
-        writeFile(file, "Mine\tA verse typed in the editor.\nNew\tText\nNew\tText\nNew\tOther\n");
+        QVERIFY(writeFile(
+            file, "Mine\tA verse typed in the editor.\nNew\tText\nNew\tText\nNew\tOther\n"));
         const CompanionRun run = runCompanion({QStringLiteral("import"), file});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out, QStringLiteral("Added 2 verses to '%1'. Skipped 2 verses already there "
@@ -192,7 +188,7 @@ private slots:
         QFETCH(QString, message);
         const QString file = dir->file(fileName.isEmpty() ? QStringLiteral("none.csv") : fileName);
         if (!fileName.isEmpty())
-            writeFile(file, bytes);
+            QVERIFY(writeFile(file, bytes));
         const CompanionRun run = runCompanion({QStringLiteral("import"), file});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(QStringLiteral("'%1'").arg(file)) && run.err.contains(message) &&
@@ -255,7 +251,7 @@ private slots:
 
     void progressOnlyWhenAsked() {
         const QString file = dir->file(QStringLiteral("v.tsv"));
-        writeFile(file, "a\tb\nc\td\n");
+        QVERIFY(writeFile(file, "a\tb\nc\td\n"));
         Companion::RunSettings terminal;
         terminal.progress = true;
         const CompanionRun shown = runCompanion({QStringLiteral("import"), file}, terminal);
@@ -264,7 +260,7 @@ private slots:
                  qPrintable(shown.out));
         QVERIFY(shown.out.endsWith(
             QStringLiteral("\rAdded 2 verses to '%1'.\n").arg(Paths::versesPath())));
-        writeVerses(Paths::versesPath(), {});
+        QVERIFY(writeVerses(Paths::versesPath(), {}));
         const CompanionRun quiet = runCompanion({QStringLiteral("import"), file});
         QCOMPARE(quiet.out, QStringLiteral("Added 2 verses to '%1'.\n").arg(Paths::versesPath()));
     }

@@ -3,8 +3,6 @@
 #include "tests/support/testsupport.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 namespace {
 
@@ -51,17 +49,6 @@ QStringList texts(const QString& path) {
     return out;
 }
 
-void runSql(const QString& path, const QString& sql) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY2(q.exec(sql), qPrintable(sql));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("x"));
-}
-
 } // namespace
 
 // The data control without any window: rows, moves, events, edits and failures.
@@ -75,12 +62,15 @@ class TestDataControl : public QObject {
     QString path;
 
     // Opens rows c, a, b (written out of order); a is current.
-    void open(const QList<VerseRow>& rows = {{"c", "text c"}, {"a", "text a"}, {"b", "text b"}}) {
-        writeVersesDb(path, rows);
+    [[nodiscard]] bool open(const QList<VerseRow>& rows = {
+                                {"c", "text c"}, {"a", "text a"}, {"b", "text b"}}) {
+        if (!writeVersesDb(path, rows))
+            return false;
         control->DatabaseName = path;
         control->RecordSource = Query;
         control->Refresh();
         events.log.clear();
+        return true;
     }
 
 private slots:
@@ -116,7 +106,7 @@ private slots:
     }
     void movesWalkTheSortedRows() {
         QFETCH(QString, moves);
-        open();
+        QVERIFY(open());
         Recordset& rs = control->recordset();
         for (QChar m : moves) {
             if (m == 'F')
@@ -153,7 +143,7 @@ private slots:
     }
     void validateComesBeforeAndRepositionAfter() {
         QFETCH(QString, operation);
-        open();
+        QVERIFY(open());
         Recordset& rs = control->recordset();
         if (operation == "next") {
             rs.MoveNext();
@@ -192,7 +182,7 @@ private slots:
     }
     void validateCanCancelTheMoveOrDropTheEdits() {
         QFETCH(bool, cancel);
-        open();
+        QVERIFY(open());
         events.cancel = cancel ? int(DataControl::MoveNextAction) : -1;
         events.keep = cancel;
         QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
@@ -204,7 +194,7 @@ private slots:
     }
 
     void identicalRowsAreToldApartByRowid() {
-        open({{"same", "twin"}, {"same", "twin"}, {"z", "last"}});
+        QVERIFY(open({{"same", "twin"}, {"same", "twin"}, {"z", "last"}}));
         QVERIFY(control->moveToGridRow(1));
         QVERIFY(control->setPendingValue(1, 1, QStringLiteral("changed")));
         control->UpdateRecord();
@@ -219,7 +209,7 @@ private slots:
     }
 
     void nullFieldsStayNull() {
-        open({{"a", QVariant()}, {QVariant(), "no title"}});
+        QVERIFY(open({{"a", QVariant()}, {QVariant(), "no title"}}));
         Recordset& rs = control->recordset();
         QVERIFY(rs.Fields(QStringLiteral("title")).Value.isNull()); // NULL sorts first
         rs.MoveNext();
@@ -239,7 +229,7 @@ private slots:
     }
     void failedRefreshKeepsRowsPositionAndEdits() {
         QFETCH(QString, problem);
-        open();
+        QVERIFY(open());
         control->recordset().MoveNext();
         QVERIFY(control->setPendingValue(1, 1, QStringLiteral("unsaved")));
         const QString other = dir->file(QStringLiteral("other.mdb"));
@@ -247,8 +237,7 @@ private slots:
         if (problem == "removed") {
             QVERIFY(QFile::rename(path, moved));
         } else if (problem == "save fails") {
-            runSql(path, QStringLiteral("create trigger no_edits before update on verses begin "
-                                        "select raise(abort, 'verses are read-only today'); end"));
+            QVERIFY(runSql(path, RefuseUpdatesSql));
         } else {
             control->DatabaseName = other;
             if (problem == "garbage") {
@@ -256,8 +245,8 @@ private slots:
                 QVERIFY(f.open(QIODevice::WriteOnly));
                 f.write(QByteArray(4096, 'x'));
             } else if (problem == "no table") {
-                writeVersesDb(other, {});
-                runSql(other, QStringLiteral("drop table verses"));
+                QVERIFY(writeVersesDb(other, {}));
+                QVERIFY(runSql(other, QStringLiteral("drop table verses")));
             }
         }
         events.log.clear();
@@ -304,7 +293,7 @@ private slots:
         QFETCH(bool, newLine);
         QFETCH(QString, answer);
         QFETCH(QStringList, stored);
-        open();
+        QVERIFY(open());
         events.keep = answer != "drop";
         events.cancel = answer == "cancel" ? int(DataControl::RefreshAction) : -1;
         const int row = newLine ? control->rowCount() : 0;
@@ -320,9 +309,9 @@ private slots:
     }
 
     void refreshReadsAFileReplacedSinceOpening() {
-        open();
+        QVERIFY(open());
         const QString fresh = dir->file(QStringLiteral("fresh.mdb"));
-        writeVersesDb(fresh, {{"y", "text y"}, {"x", "text x"}});
+        QVERIFY(writeVersesDb(fresh, {{"y", "text y"}, {"x", "text x"}}));
         QVERIFY(QFile::remove(path));
         QVERIFY(QFile::rename(fresh, path));
         control->Refresh();
@@ -346,7 +335,7 @@ private slots:
     }
     void movesFromATypedNewRowStoreItFirst() {
         QFETCH(QString, move);
-        open();
+        QVERIFY(open());
         QVERIFY(control->moveToGridRow(3));
         QVERIFY(control->setPendingValue(3, 0, QStringLiteral("d")));
         events.log.clear();
@@ -380,9 +369,8 @@ private slots:
     }
     void ownFailuresRaiseError() {
         QFETCH(int, response);
-        open();
-        runSql(path, QStringLiteral("create trigger no_edits before update on verses begin "
-                                    "select raise(abort, 'verses are read-only today'); end"));
+        QVERIFY(open());
+        QVERIFY(runSql(path, RefuseUpdatesSql));
         events.response = response;
         QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
         control->navigate(DataControl::MoveNextAction); // the bar's Next button

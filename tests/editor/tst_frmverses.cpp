@@ -1,7 +1,6 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/paths.h"
-#include "app/twips.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
@@ -68,24 +67,21 @@ class TestVerseEditor : public ProgramTestCase {
 
     frmverses* w = nullptr;
 
-    void open(const QList<VerseRow>& rows = ThreeRows) {
-        writeVersesDb(Paths::versesPath(), rows);
+    [[nodiscard]] bool open(const QList<VerseRow>& rows = ThreeRows) {
+        if (!writeVersesDb(Paths::versesPath(), rows))
+            return false;
         w = &Forms::show<frmverses>();
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        return QTest::qWaitForWindowActive(w);
     }
     QTableView* grid() const { return w->grdDataGrid->view(); }
     int gridRow() const { return grid()->currentIndex().row(); }
     QString caption() const { return w->datPrimaryRSBar->captionText(); }
-    void type(const QString& text) {
-        for (QChar c : text)
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-    }
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), k, modifiers);
     }
-    void editCell(int row, int column, const QString& value) {
-        QVERIFY(w->datPrimaryRS.moveToGridRow(row));
-        QVERIFY(grid()->model()->setData(grid()->model()->index(row, column), value));
+    [[nodiscard]] bool editCell(int row, int column, const QString& value) {
+        return w->datPrimaryRS.moveToGridRow(row) &&
+               grid()->model()->setData(grid()->model()->index(row, column), value);
     }
 
 private slots:
@@ -98,25 +94,23 @@ private slots:
     // Form_Load moves three controls away from where the window was laid out.
     void layoutAfterLoad_data() {
         QTest::addColumn<QString>("control");
-        QTest::addColumn<QRect>("twips");
-        QTest::newRow("grid") << "grdDataGrid" << QRect(15, 0, 6675, 3255);
-        QTest::newRow("data control") << "datPrimaryRS" << QRect(0, 3240, 6525, 360);
-        QTest::newRow("button strip") << "picButtons" << QRect(0, 3600, 6525, 300);
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("grid") << "grdDataGrid" << QRect(1, 0, 445, 217);
+        QTest::newRow("data control") << "datPrimaryRS" << QRect(0, 216, 435, 24);
+        QTest::newRow("button strip") << "picButtons" << QRect(0, 240, 435, 20);
     }
     void layoutAfterLoad() {
         QFETCH(QString, control);
-        QFETCH(QRect, twips);
-        open();
+        QVERIFY(open());
         const QHash<QString, QWidget*> controls = {{"grdDataGrid", w->grdDataGrid},
                                                    {"datPrimaryRS", w->datPrimaryRSBar},
                                                    {"picButtons", w->picButtons}};
-        QCOMPARE(controls.value(control)->geometry(),
-                 Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-        QCOMPARE(w->size(), Twips::size(6825, 5115));
+        QTEST(controls.value(control)->geometry(), "geometry");
+        QCOMPARE(w->size(), QSize(455, 341));
     }
 
     void gridShowsTheSortedRowsAndTheNewRowLine() {
-        open();
+        QVERIFY(open());
         QCOMPARE(w->grdDataGrid->caption(), QStringLiteral("Edit Verses"));
         QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Title"));
@@ -132,7 +126,7 @@ private slots:
     }
 
     void tabOrderAndAccessKeys() {
-        open();
+        QVERIFY(open());
         const QList<QWidget*> chain = {w->cmdAdd,   w->cmdDelete, w->cmdRefresh, w->cmdUpdate,
                                        w->cmdClose, w->Text1,     w->Text2,      w->Command1,
                                        w->Command2, grid()};
@@ -176,7 +170,7 @@ private slots:
     }
     void repositionCopiesTheCurrentRow() {
         QFETCH(QString, moves);
-        open({{"b", QVariant()}, {QVariant(), "text n"}, {"a", "text a"}});
+        QVERIFY(open({{"b", QVariant()}, {QVariant(), "text n"}, {"a", "text a"}}));
         for (QChar m : moves) {
             if (m == 'N')
                 w->datPrimaryRS.recordset().MoveNext();
@@ -191,12 +185,12 @@ private slots:
     }
 
     void addThroughTheNewRowLine() {
-        open();
+        QVERIFY(open());
         w->cmdAdd->click();
         settle();
         QCOMPARE(gridRow(), 3);
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        type(QStringLiteral("0 new"));
+        QVERIFY(typeText(QStringLiteral("0 new")));
         QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("\u270E"));
         QCOMPARE(readVersesDb(Paths::versesPath()).size(), 3); // nothing stored while typing
 
@@ -235,7 +229,7 @@ private slots:
         QList<VerseRow> verses;
         for (const QString& title : rows)
             verses.append({title, QStringLiteral("text ") + title});
-        open(verses);
+        QVERIFY(open(verses));
         if (!rows.isEmpty())
             QVERIFY(w->datPrimaryRS.moveToGridRow(row));
         w->cmdDelete->click();
@@ -247,13 +241,13 @@ private slots:
     }
 
     void emptyTableAddsWithoutError() {
-        open({});
+        QVERIFY(open({}));
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
         w->cmdAdd->click();
         settle();
         QCOMPARE(gridRow(), 0);
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
-        type(QStringLiteral("first"));
+        QVERIFY(typeText(QStringLiteral("first")));
         w->cmdUpdate->click();
         QCOMPARE(titles(readVersesDb(Paths::versesPath())), QStringList{"first"});
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
@@ -261,15 +255,15 @@ private slots:
     }
 
     void escapeTakesBackTheCellAndThenTheRow() {
-        open();
+        QVERIFY(open());
         key(Qt::Key_Right);
-        type(QStringLiteral("typed"));
+        QVERIFY(typeText(QStringLiteral("typed")));
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
         key(Qt::Key_Escape);
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
 
-        type(QStringLiteral("kept?"));
+        QVERIFY(typeText(QStringLiteral("kept?")));
         key(Qt::Key_Tab); // leaves the grid, the row still unsaved
         QCOMPARE(QApplication::focusWidget(), w->cmdAdd);
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("kept?"));
@@ -281,9 +275,9 @@ private slots:
     }
 
     void updateSavesAndReturnsToTheEditedRow() {
-        open();
+        QVERIFY(open());
         key(Qt::Key_Right);
-        type(QStringLiteral("fresh"));
+        QVERIFY(typeText(QStringLiteral("fresh")));
         key(Qt::Key_Down);
         key(Qt::Key_Down);
         QCOMPARE(caption(), QStringLiteral("Record: 3"));
@@ -295,7 +289,7 @@ private slots:
     }
 
     void refreshShowsWhatAnotherProgramChanged() {
-        open();
+        QVERIFY(open());
         {
             OtherProgram other;
             QVERIFY(other.exec(QStringLiteral("insert into verses values ('0 first', 'new')")));
@@ -328,7 +322,7 @@ private slots:
         favs.close();
         if (favouritesLoaded)
             Forms::get<Form4>();
-        open();
+        QVERIFY(open());
         shared().FavSlot = 2;
         w->datPrimaryRS.recordset().MoveNext();
         w->Text1->setText(QStringLiteral("typed, not the verse")); // the boxes are not the source
@@ -350,7 +344,7 @@ private slots:
 
     // The hourglass shows from a record action's Validate until a row is current again.
     void hourglassShowsUntilTheNextReposition() {
-        open();
+        QVERIFY(open());
         QCOMPARE(MousePointer::get(), int(MousePointer::Default));
         Recordset& rs = w->datPrimaryRS.recordset();
         rs.Delete(); // validated, but no row is current until the move that follows
@@ -373,8 +367,8 @@ private slots:
     }
     void pointerIsBackAfterClosing() {
         QFETCH(QString, how);
-        open();
-        editCell(0, 1, QStringLiteral("kept"));
+        QVERIFY(open());
+        QVERIFY(editCell(0, 1, QStringLiteral("kept")));
         MousePointer::set(MousePointer::Hourglass);
         if (how == "button")
             w->cmdClose->click();
@@ -391,14 +385,9 @@ private slots:
     }
 
     void failedAutomaticSaveShowsTheDataErrorMessage() {
-        open();
-        {
-            OtherProgram other;
-            QVERIFY(other.exec(
-                QStringLiteral("create trigger no_edits before update on verses begin "
-                               "select raise(abort, 'verses are read-only today'); end")));
-        }
-        editCell(0, 1, QStringLiteral("edited"));
+        QVERIFY(open());
+        QVERIFY(runSql(Paths::versesPath(), RefuseUpdatesSql));
+        QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         QTest::mouseClick(w->datPrimaryRSBar->nextButton(), Qt::LeftButton);
         QCOMPARE(host->messages.size(), 1);
         const Host::Message& m = host->messages.first();
@@ -426,15 +415,16 @@ private slots:
         QVERIFY(host->endCodes.isEmpty());
         QCOMPARE(shared().CurrentTitle, QStringLiteral("being practised"));
 
-        writeVersesDb(Paths::versesPath(), ThreeRows); // Refresh picks up a file that came later
+        QVERIFY(writeVersesDb(Paths::versesPath(),
+                              ThreeRows)); // Refresh picks up a file that came later
         w->cmdRefresh->click();
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
     }
 
     void lockedDatabaseIsReportedAndTheEditsStay() {
         DataControl::setBusyTimeoutMs(300);
-        open();
-        editCell(0, 1, QStringLiteral("edited"));
+        QVERIFY(open());
+        QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         auto other = std::make_unique<OtherProgram>();
         QVERIFY(other->exec(QStringLiteral("begin exclusive")));
         QElapsedTimer waited;
@@ -456,39 +446,51 @@ private slots:
         QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(), QStringLiteral("edited"));
     }
 
-    void largeTableStaysQuick() {
+    // Only the rows in view are read, however long the table; moves and writes address rows
+    // by position without reading the rest.
+    void largeTableIsReadLazily() {
         QList<VerseRow> rows;
         for (int i = 0; i < 100000; ++i)
             rows.append({QStringLiteral("title %1").arg(i, 6, 10, QLatin1Char('0')),
                          QStringLiteral("verse text %1 ").arg(i).repeated(8)});
-        writeVersesDb(Paths::versesPath(), rows);
-        QElapsedTimer t;
-        t.start();
+        QVERIFY(writeVersesDb(Paths::versesPath(), rows));
         w = &Forms::show<frmverses>();
         settle();
-        const qint64 opened = t.restart();
         w->datPrimaryRS.recordset().MoveLast();
         settle();
-        const qint64 movedLast = t.restart();
         QCOMPARE(caption(), QStringLiteral("Record: 100000"));
         QCOMPARE(w->Text1->text(), QStringLiteral("title 099999"));
         QVERIFY2(w->datPrimaryRS.cachedRowCount() < 1000,
                  qPrintable(QString::number(w->datPrimaryRS.cachedRowCount())));
 
         QVERIFY(w->datPrimaryRS.moveToGridRow(50000));
-        t.restart();
         w->cmdDelete->click();
-        const qint64 deleted = t.restart();
         QCOMPARE(w->Text1->text(), QStringLiteral("title 050001"));
-        editCell(50000, 1, QStringLiteral("changed"));
-        t.restart();
+        QVERIFY(editCell(50000, 1, QStringLiteral("changed")));
         w->cmdUpdate->click();
-        const qint64 updated = t.elapsed();
-        qInfo("100000 rows: open %lld ms, MoveLast %lld ms, delete %lld ms, update %lld ms", opened,
-              movedLast, deleted, updated);
         QVERIFY(host->messages.isEmpty());
-        QVERIFY2(opened < 2000 && movedLast < 300 && deleted < 200 && updated < 200,
-                 "far slower than expected");
+        QVERIFY2(w->datPrimaryRS.cachedRowCount() < 1000,
+                 qPrintable(QString::number(w->datPrimaryRS.cachedRowCount())));
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(50000).text.toString(),
+                 QStringLiteral("changed"));
+    }
+
+    // One line per row: a line break shows as one blank, while the cell keeps the break.
+    void lineBreaksShowAsBlanks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("CR LF") << "one\r\ntwo"
+                               << "one two";
+        QTest::newRow("CR") << "one\rtwo"
+                            << "one two";
+        QTest::newRow("LF twice") << "one\n\ntwo"
+                                  << "one  two";
+    }
+    void lineBreaksShowAsBlanks() {
+        QFETCH(QString, text);
+        QVERIFY(open({{"a", text}}));
+        QTEST(w->grdDataGrid->cellText(0, 1), "shown");
+        QCOMPARE(grid()->model()->index(0, 1).data(Qt::EditRole).toString(), text);
     }
 
     // Refresh leaves the row: what was typed in the grid is saved before the rows are read
@@ -500,15 +502,11 @@ private slots:
     }
     void refreshSavesWhatWasTyped() {
         QFETCH(bool, saveFails);
-        open();
-        if (saveFails) {
-            OtherProgram other;
-            QVERIFY(other.exec(
-                QStringLiteral("create trigger no_edits before update on verses begin "
-                               "select raise(abort, 'verses are read-only today'); end")));
-        }
+        QVERIFY(open());
+        if (saveFails)
+            QVERIFY(runSql(Paths::versesPath(), RefuseUpdatesSql));
         key(Qt::Key_Right);
-        type(QStringLiteral("fresh")); // the cell is still open
+        QVERIFY(typeText(QStringLiteral("fresh"))); // the cell is still open
         w->cmdRefresh->click();
         QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("fresh"));
         QCOMPARE(w->datPrimaryRS.hasPendingEdits(), saveFails);
@@ -523,14 +521,9 @@ private slots:
     // After a failed save keeps the cursor on its row, another row opens no cell to type into:
     // nothing typed there could be kept.
     void noCellOpensOnARowTheCursorCouldNotReach() {
-        open();
-        {
-            OtherProgram other;
-            QVERIFY(other.exec(
-                QStringLiteral("create trigger no_edits before update on verses begin "
-                               "select raise(abort, 'verses are read-only today'); end")));
-        }
-        editCell(0, 1, QStringLiteral("edited"));
+        QVERIFY(open());
+        QVERIFY(runSql(Paths::versesPath(), RefuseUpdatesSql));
+        QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         QTest::mouseClick(w->datPrimaryRSBar->nextButton(), Qt::LeftButton);
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
 
@@ -559,7 +552,7 @@ private slots:
         QFETCH(int, length);
         QFETCH(bool, doubleClick);
         const QString text = QStringLiteral("Long verse. ").repeated(length / 12 + 1).left(length);
-        open({{"a", text}, {"b", "text b"}});
+        QVERIFY(open({{"a", text}, {"b", "text b"}}));
         OtherProgram other;
         QVERIFY(other.exec(QStringLiteral("create table writes(n)")));
         QVERIFY(other.exec(QStringLiteral("create trigger counted after update on verses begin "
@@ -611,13 +604,13 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, action);
         QFETCH(QString, message);
-        open(); // rowids: b 1, c 2, a 3; a current
+        QVERIFY(open()); // rowids: b 1, c 2, a 3; a current
         const QString path = Paths::versesPath();
         const QString theirs = dir->file(QStringLiteral("theirs.mdb"));
-        writeVersesDb(theirs, {{"b", "their b"}, {"c", "their c"}, {"a", "their a"}});
+        QVERIFY(writeVersesDb(theirs, {{"b", "their b"}, {"c", "their c"}, {"a", "their a"}}));
         const bool editing = action != "delete";
         if (editing)
-            editCell(0, 1, QStringLiteral("mine"));
+            QVERIFY(editCell(0, 1, QStringLiteral("mine")));
         if (change == "row id reused") {
             OtherProgram other;
             QVERIFY(other.exec(QStringLiteral("delete from verses where title = 'a'")));
@@ -678,7 +671,7 @@ private slots:
     void theNewRowLineKeepsTheLastVerse() {
         QFETCH(QString, how);
         QFETCH(QString, title);
-        open();
+        QVERIFY(open());
         if (how == "add") {
             w->cmdAdd->click();
             settle();
@@ -704,7 +697,7 @@ private slots:
     // Practising another favourite changes the current verse while the editor is hidden;
     // showing the editor again puts back the verse it shows.
     void selectAfterShowingTheEditorAgainStoresTheShownVerse() {
-        writeVersesDb(Paths::versesPath(), ThreeRows);
+        QVERIFY(writeVersesDb(Paths::versesPath(), ThreeRows));
         QFile favs(Paths::favsPath());
         QVERIFY(favs.open(QIODevice::WriteOnly));
         for (int i = 0; i < 6; ++i)
@@ -735,17 +728,14 @@ private slots:
         for (int i = 0; i < 200; ++i)
             rows.append({QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')),
                          QStringLiteral("text %1").arg(i)});
-        open(rows);
+        QVERIFY(open(rows));
         shared().FavSlot = 0;
         shared().FavTitles[0] = QStringLiteral("kept");
         auto other = std::make_unique<OtherProgram>();
         QVERIFY(other->exec(QStringLiteral("begin exclusive")));
 
-        QElapsedTimer waited;
-        waited.start();
         QTest::mouseClick(w->datPrimaryRSBar->lastButton(), Qt::LeftButton);
         grid()->viewport()->repaint();
-        QVERIFY2(waited.elapsed() < 800, qPrintable(QString::number(waited.elapsed())));
         QCOMPARE(host->messages.size(), 1);
         const QString text = host->messages.first().text;
         QVERIFY2(text.startsWith(QLatin1String("Data error event hit err:")), qPrintable(text));
@@ -790,8 +780,8 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, message);
         DataControl::setBusyTimeoutMs(300);
-        open();
-        editCell(0, 1, QStringLiteral("edited"));
+        QVERIFY(open());
+        QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         OtherProgram other;
         for (const QString& sql : lock.split(QStringLiteral("; ")))
             QVERIFY(other.exec(sql));
@@ -826,7 +816,7 @@ private slots:
         QFETCH(QString, create);
         QFETCH(QString, values);
         QFETCH(bool, editable);
-        writeVersesDb(Paths::versesPath(), {});
+        QVERIFY(writeVersesDb(Paths::versesPath(), {}));
         {
             OtherProgram other;
             QVERIFY(other.exec(QStringLiteral("drop table verses")));
@@ -861,8 +851,8 @@ private slots:
 
     // The grid's lower edge lies over the data control's upper edge.
     void gridCoversTheTopOfTheDataControl() {
-        open();
-        QWidget* atOverlap = w->childAt(Twips::px(3000), Twips::px(3240));
+        QVERIFY(open());
+        QWidget* atOverlap = w->childAt(200, 216);
         QVERIFY(atOverlap);
         QVERIFY(atOverlap == w->grdDataGrid || w->grdDataGrid->isAncestorOf(atOverlap));
     }
@@ -870,13 +860,13 @@ private slots:
     // A row deleted by code leaves the control between rows while the grid's cursor stands on
     // a neighbour: typing there moves the control to that row first, so the text is kept.
     void typingOnTheCursorsRowMovesTheControlThere() {
-        open();
+        QVERIFY(open());
         QVERIFY(w->datPrimaryRS.moveToGridRow(1));
         w->datPrimaryRS.recordset().Delete();
         QCOMPARE(w->datPrimaryRS.currentGridRow(), -1);
         const int row = gridRow();
         QVERIFY(row >= 0);
-        type(QStringLiteral("kept"));
+        QVERIFY(typeText(QStringLiteral("kept")));
         QCOMPARE(w->datPrimaryRS.currentGridRow(), row);
         QVERIFY(w->datPrimaryRS.hasPendingEdits());
         QCOMPARE(w->grdDataGrid->cellText(row, grid()->currentIndex().column()),

@@ -41,20 +41,14 @@ QStringList titles() {
 class TestFavsFile : public ProgramTestCase {
     Q_OBJECT
 
-    void writeFavs(const QByteArray& bytes) {
-        QFile f(Paths::favsPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
     QByteArray readFavs() {
         QFile f(Paths::favsPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
-    void expectOneWarningNamingTheFile() {
-        QCOMPARE(host->messages.size(), 1);
-        QVERIFY2(host->messages.first().text.contains(Paths::favsPath()),
-                 qPrintable(host->messages.first().text));
-        QCOMPARE(host->messages.first().icon, Host::Icon::Warning);
+    bool warnedOnceNamingTheFile() const {
+        return host->messages.size() == 1 &&
+               host->messages.first().text.contains(Paths::favsPath()) &&
+               host->messages.first().icon == Host::Icon::Warning;
     }
 
 private slots:
@@ -118,7 +112,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, titles);
-        writeFavs(file);
+        QVERIFY(writeFile(Paths::favsPath(), file));
         fillSlots(QStringLiteral("old "));
         QVERIFY(LoadFavs());
         QCOMPARE(::texts().mid(0, texts.size()), texts);
@@ -203,7 +197,7 @@ private slots:
         QList<QByteArray> lines;
         for (int i = 0; i < 8; ++i)
             lines << "v" + QByteArray::number(i) << "t" + QByteArray::number(i);
-        writeFavs(crlfLines(lines));
+        QVERIFY(writeFile(Paths::favsPath(), crlfLines(lines)));
         QVERIFY(LoadFavs());
         QCOMPARE(shared().FavTexts[7], QStringLiteral("v7"));
         QVERIFY(SaveFavs());
@@ -214,7 +208,7 @@ private slots:
         const QByteArray file =
             crlfLines({"caf\xe9 \x93quoted\x94", "\x80 5", "", "", "na\xefve", "\x96 dash \x97", "",
                        "", "", "", "\xbfQu\xe9?", "\xa9"});
-        writeFavs(file);
+        QVERIFY(writeFile(Paths::favsPath(), file));
         QVERIFY(LoadFavs());
         QVERIFY(SaveFavs());
         QCOMPARE(readFavs(), file);
@@ -269,7 +263,7 @@ private slots:
         } else if (setup == "dangling") {
             QVERIFY(QFile::link(dir->file("missing/favs.ini"), path));
         } else if (setup == "unreadable") {
-            writeFavs("new\r\nNew\r\n");
+            QVERIFY(writeFile(Paths::favsPath(), "new\r\nNew\r\n"));
             QVERIFY(QFile::setPermissions(path, {}));
             if (QFile(path).open(QIODevice::ReadOnly))
                 QSKIP("permissions do not stop this user from reading");
@@ -280,7 +274,7 @@ private slots:
         }
         fillSlots(QStringLiteral("old "));
         QVERIFY(!LoadFavs());
-        expectOneWarningNamingTheFile();
+        QVERIFY(warnedOnceNamingTheFile());
         QCOMPARE(shared().FavTexts[0], QStringLiteral("old 0"));
         QCOMPARE(shared().FavTitles[14], QStringLiteral("old title 14"));
     }
@@ -288,7 +282,7 @@ private slots:
     void saveOverAFolderIsReported() {
         QVERIFY(QDir().mkdir(Paths::favsPath()));
         QVERIFY(!SaveFavs());
-        expectOneWarningNamingTheFile();
+        QVERIFY(warnedOnceNamingTheFile());
         QVERIFY(QFileInfo(Paths::favsPath()).isDir());
     }
 
@@ -307,7 +301,7 @@ private slots:
         QFETCH(bool, saved);
         QFETCH(bool, inPlace);
         const QByteArray old = crlfLines({"old", "Old", "", "", "", "", "", "", "", "", "", ""});
-        writeFavs(old);
+        QVERIFY(writeFile(Paths::favsPath(), old));
         const QString path = Paths::favsPath();
         const auto inode = [&] {
             struct stat st {};
@@ -353,7 +347,7 @@ private slots:
         }
         const QByteArray old =
             crlfLines({"old verse", "Old", "", "", "", "", "", "", "", "", "", ""});
-        writeFavs(old);
+        QVERIFY(writeFile(Paths::favsPath(), old));
         storeFavourite(0, QStringLiteral("a much longer verse than the old one ").repeated(20),
                        QStringLiteral("New"));
         // A file size limit makes the write itself fail, whoever runs the test.
@@ -366,7 +360,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
 
         QVERIFY(!ok);
-        expectOneWarningNamingTheFile();
+        QVERIFY(warnedOnceNamingTheFile());
         QCOMPARE(readFavs(), old);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
     }

@@ -39,12 +39,7 @@ void whenBoxOpens(std::function<void(QMessageBox&)> script) {
 class TestForm1 : public ProgramTestCase {
     Q_OBJECT
 
-    Form1& openPractice() {
-        Form1& w = Forms::show<Form1>();
-        if (!QTest::qWaitForWindowActive(&w))
-            qWarning("practice window not active");
-        return w;
-    }
+    Form1* practice = nullptr;
 
     // Starts a verse the way a favourite button does.
     void startVerse(Form1& w, const QString& title, const QString& text) {
@@ -55,11 +50,16 @@ class TestForm1 : public ProgramTestCase {
         w.Command1->setFocus();
     }
 
-    void typeKeys(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
-
 private slots:
+    // Every test starts at the practice window in front.
+    void init() {
+        ProgramTestCase::init();
+        practice = &Forms::show<Form1>();
+        QVERIFY(activate(*practice));
+    }
+
     void opensAsLaidOut() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         QCOMPARE(w.windowTitle(), QStringLiteral("Tessaline"));
         QCOMPARE(w.size(), QSize(597, 367));
         QCOMPARE(QApplication::focusWidget(), w.Command1);
@@ -81,27 +81,27 @@ private slots:
     }
 
     void typedVerseIsUncoveredInTheLabel() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("Psalm"), QStringLiteral("Go on."));
         QCOMPARE(w.windowTitle(), QStringLiteral("Psalm"));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("-- --."));
-        typeKeys(QStringLiteral("G o"));
+        QVERIFY(typeText(QStringLiteral("G o")));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("Go --."));
         QCOMPARE(w.Label1->text(), shared().MaskedText);
         QCOMPARE(QApplication::focusWidget(), w.Command1);
     }
 
     void labelShowsPlainText() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("1 <b> & 2"));
         QCOMPARE(w.Label1->textFormat(), Qt::PlainText);
         QVERIFY(w.Label1->text().startsWith(QStringLiteral("1 <-> & 2")));
     }
 
     void blankOnSelectVerseDoesNotOpenFavourites() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab cd"));
-        typeKeys(QStringLiteral("ab "));
+        QVERIFY(typeText(QStringLiteral("ab ")));
         QCOMPARE(shared().KeyText, QStringLiteral(" "));
         QVERIFY(!Forms::isLoaded<Form4>());
         // A mouse press opens it even right after a blank.
@@ -111,7 +111,7 @@ private slots:
     }
 
     void selectVersePressedAfterAnyOtherKeyOpensFavourites() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         shared().KeyText = QStringLiteral("x");
         w.Command1->click(); // a press after any key but a blank
         QVERIFY(Forms::isLoaded<Form4>());
@@ -124,26 +124,26 @@ private slots:
     }
     void modeButtonsReturnFocusToSelectVerse() {
         QFETCH(bool, word);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         shared().PracticeMode = word ? 0 : 1;
         QTest::mouseClick(word ? w.Command2 : w.Command3, Qt::LeftButton);
         QCOMPARE(shared().PracticeMode, qint16(word ? 1 : 0));
         QCOMPARE(QApplication::focusWidget(), w.Command1);
-        typeKeys(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QVERIFY(!Forms::isLoaded<Form4>());
     }
 
     void switchingModeMidWordUncoversRestOfWord() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("abc de"));
-        typeKeys(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         QTest::mouseClick(w.Command2, Qt::LeftButton);
-        typeKeys(QStringLiteral("b"));
+        QVERIFY(typeText(QStringLiteral("b")));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("abc --"));
     }
 
     void hintUncoversOneLetterAndKeepsTheGuard() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab cd"));
         QTest::mouseClick(w.Command6, Qt::LeftButton);
         QCOMPARE(w.Label1->text().left(5), QStringLiteral("a- --"));
@@ -151,7 +151,7 @@ private slots:
     }
 
     void showVerseKeepsFocusSoABlankShowsTheCardAgain() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("Card title"), QStringLiteral("ab"));
         QTest::mouseClick(w.Command5, Qt::LeftButton);
         QVERIFY(Forms::isLoaded<Form3>());
@@ -162,38 +162,16 @@ private slots:
         Forms::get<Form3>().close();
         settle();
         QVERIFY(!Forms::isLoaded<Form3>());
-        typeKeys(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QVERIFY(Forms::isLoaded<Form3>());
     }
 
-    void tryAgainNoShowsFavouritesAndYesRestarts() {
-        Form1& w = openPractice();
-        startVerse(w, QStringLiteral("t"), QStringLiteral("Hi!"));
-        typeKeys(QStringLiteral("hi"));
-        host->answer(Host::Answer::No);
-        typeKeys(QStringLiteral("x"));
-        QCOMPARE(host->messages.size(), 1);
-        QCOMPARE(host->messages.first().text, QStringLiteral("Try Again?"));
-        QCOMPARE(host->messages.first().title, QStringLiteral("Choice:"));
-        QCOMPARE(host->messages.first().buttons, Host::Buttons::YesNo);
-        QVERIFY(Forms::isLoaded<Form4>());
-        QCOMPARE(w.Label1->text().left(3), QStringLiteral("Hi!"));
-
-        host->answer(Host::Answer::Yes);
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.Command1->setFocus();
-        typeKeys(QStringLiteral("x"));
-        QCOMPARE(w.Label1->text().left(3), QStringLiteral("--!"));
-        QCOMPARE(shared().CharPos, qint16(1));
-    }
-
     void blankAnsweringTryAgainDoesNotOpenFavourites() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeKeys(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         host->answer(Host::Answer::Yes);
-        typeKeys(QStringLiteral(" "));
+        QVERIFY(typeText(QStringLiteral(" ")));
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(!Forms::isLoaded<Form4>());
     }
@@ -217,7 +195,7 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QString, text);
         QFETCH(bool, typed);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go"));
         shared().KeyText = QStringLiteral("-");
         QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
@@ -239,14 +217,14 @@ private slots:
     void overlappingBlankNeverOpensFavourites() {
         QFETCH(QString, keys);
         QFETCH(QString, shown);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
         for (const QString& step : keys.split(QLatin1Char(' '))) {
             const QChar c = step.at(1) == QLatin1Char('_') ? QLatin1Char(' ') : step.at(1);
             if (step.startsWith(QLatin1Char('+')))
-                keyDown(keyFor(c), QString(c));
+                QVERIFY(keyDown(keyFor(c), QString(c)));
             else
-                keyUp(keyFor(c), QString(c));
+                QVERIFY(keyUp(keyFor(c), QString(c)));
         }
         QCOMPARE(w.Label1->text().left(10), shown);
         QVERIFY(!Forms::isLoaded<Form4>());
@@ -272,16 +250,16 @@ private slots:
         QFETCH(int, button);
         QFETCH(int, key);
         QFETCH(QString, effect);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab"));
         shared().PracticeMode = button == 3 ? 1 : 0;
         PictureButton* buttons[] = {w.Command1, w.Command2, w.Command3,
                                     w.Command4, w.Command5, w.Command6};
         buttons[button - 1]->setFocus();
         const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-        keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers);
+        QVERIFY(keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers));
         QCOMPARE(shared().KeyText, QStringLiteral("\r")); // the preview saw it first
-        keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers);
+        QVERIFY(keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers));
 
         QStringList happened;
         if (Forms::isLoaded<Form4>())
@@ -300,12 +278,12 @@ private slots:
     }
 
     void enterThatAsksTryAgainPressesNothing() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
         host->answer(Host::Answer::Yes);
-        keyDown(Qt::Key_Return, QStringLiteral("\r"));
-        keyUp(Qt::Key_Return, QStringLiteral("\r"));
+        QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
+        QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(shared().CharPos, qint16(1));
         QVERIFY(!Forms::isLoaded<Form4>());
@@ -325,9 +303,9 @@ private slots:
         QFETCH(QString, script);
         QFETCH(bool, yes);
         RealMessageBoxes real;
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("a"));
-        typeText(QStringLiteral("a"));
+        QVERIFY(typeText(QStringLiteral("a")));
 
         QStringList seen;
         whenBoxOpens([&](QMessageBox& box) {
@@ -340,16 +318,18 @@ private slots:
                 if (step == QLatin1String("close"))
                     box.close();
                 else if (step == QLatin1String("Enter"))
-                    keyDown(Qt::Key_Return, QStringLiteral("\r")); // released after the box
+                    QVERIFY(
+                        keyDown(Qt::Key_Return, QStringLiteral("\r"))); // released after the box
                 else
-                    pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString());
+                    QVERIFY(
+                        pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString()));
                 if (step == QLatin1String("Escape") || step == QLatin1String("close"))
                     seen << (box.isVisible() ? "still open" : "closed");
                 if (!box.isVisible())
                     break;
             }
         });
-        keyDown(Qt::Key_X, QStringLiteral("x"));
+        QVERIFY(keyDown(Qt::Key_X, QStringLiteral("x")));
         // The releases reach the button that had the focus before the box.
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_X, QStringLiteral("x"), {});
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_Return, QStringLiteral("\r"), {});
@@ -362,12 +342,12 @@ private slots:
     }
 
     void screenReadersHearWhatEachCorrectKeyUncovers() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
         QSignalSpy announced(w.Label1, &VerseLabel::uncovered);
-        typeText(QStringLiteral("gx"));
+        QVERIFY(typeText(QStringLiteral("gx")));
         shared().PracticeMode = 1;
-        typeText(QStringLiteral("o o"));
+        QVERIFY(typeText(QStringLiteral("o o")));
         QCOMPARE(announced.size(), 3);
         QCOMPARE(announced[0][0].toString(), QStringLiteral("G"));
         QCOMPARE(announced[1][0].toString(), QStringLiteral("o"));
@@ -397,7 +377,7 @@ private slots:
     void captionsShowTheTitleLiterally() {
         QFETCH(QString, title);
         QFETCH(QString, shown);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, title, QStringLiteral("ab"));
         QCOMPARE(w.windowHandle()->title(), shown);
         QCOMPARE(Forms::show<Form3>().windowHandle()->title(), shown);
@@ -412,7 +392,7 @@ private slots:
     }
     void rightToLeftCharactersLeaveTheVerseAtTheLeftEdge() {
         QFETCH(QString, verse);
-        Form1& w = openPractice();
+        Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QString());
         const QImage blank = w.Label1->grab().toImage();
         startVerse(w, QStringLiteral("t"), verse);
@@ -427,8 +407,8 @@ private slots:
     }
 
     void keysBeforeAnyVerseAreHarmless() {
-        Form1& w = openPractice();
-        typeKeys(QStringLiteral("abc"));
+        Form1& w = *practice;
+        QVERIFY(typeText(QStringLiteral("abc")));
         QTest::mouseClick(w.Command6, Qt::LeftButton);
         QVERIFY(host->messages.isEmpty());
         QVERIFY(w.Label1->text().isEmpty());
@@ -436,7 +416,7 @@ private slots:
     }
 
     void exitEndsTheProgram() {
-        Form1& w = openPractice();
+        Form1& w = *practice;
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         QCOMPARE(host->endCodes, QList<int>{0});
     }

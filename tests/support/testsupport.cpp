@@ -41,28 +41,51 @@ TestProgramDir::TestProgramDir() {
 }
 
 TestProgramDir::~TestProgramDir() {
-    Paths::setProgramDir(QString());
+    Paths::resetProgramDir();
 }
 
-void writeVersesDb(const QString& path, const QList<VerseRow>& rows) {
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool writeVersesDb(const QString& path, const QList<VerseRow>& rows) {
     const QString name = QStringLiteral("test-writer");
+    bool written = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        QVERIFY(db.open());
         QSqlQuery q(db);
-        QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS verses")));
-        QVERIFY(q.exec(QStringLiteral("CREATE TABLE verses (title TEXT, text TEXT)")));
-        db.transaction();
-        QVERIFY(q.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")));
+        written = db.open() && q.exec(QStringLiteral("DROP TABLE IF EXISTS verses")) &&
+                  q.exec(QStringLiteral("CREATE TABLE verses (title TEXT, text TEXT)")) &&
+                  db.transaction() &&
+                  q.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)"));
         for (const VerseRow& row : rows) {
             q.addBindValue(row.title);
             q.addBindValue(row.text);
-            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            written = written && q.exec();
         }
-        QVERIFY(db.commit());
+        written = written && db.commit();
+        if (!written)
+            qWarning("%s: %s", qPrintable(path), qPrintable(q.lastError().text()));
     }
     QSqlDatabase::removeDatabase(name);
+    return written;
+}
+
+bool runSql(const QString& path, const QString& sql) {
+    const QString name = QStringLiteral("test-sql");
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QSqlQuery q(db);
+        done = db.open() && q.exec(sql);
+        if (!done)
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
 }
 
 QList<VerseRow> readVersesDb(const QString& path) {
@@ -92,6 +115,11 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
+bool activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 void ProgramTestCase::init() {
     resetProgram();
     dir = std::make_unique<TestProgramDir>();
@@ -108,7 +136,7 @@ void ProgramTestCase::cleanup() {
 
 namespace {
 
-void sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
+bool sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
              Qt::KeyboardModifiers modifiers) {
     // A modal box takes every key; otherwise the focused control, or the active window. A
     // window just brought to the front becomes active once pending events have run.
@@ -123,25 +151,24 @@ void sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
         QCoreApplication::processEvents();
         target = receiver();
     }
-    if (!target && action == QTest::Release)
-        return; // the press closed every window the key could reach
-    QVERIFY2(target, "no window takes the keyboard");
+    if (!target)
+        return action == QTest::Release; // the press closed every window the key could reach
     QTest::sendKeyEvent(action, target, key, text, modifiers);
+    return true;
 }
 
 } // namespace
 
-void keyDown(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
-    sendKey(QTest::Press, key, text, modifiers);
+bool keyDown(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    return sendKey(QTest::Press, key, text, modifiers);
 }
 
-void keyUp(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
-    sendKey(QTest::Release, key, text, modifiers);
+bool keyUp(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    return sendKey(QTest::Release, key, text, modifiers);
 }
 
-void pressKey(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
-    keyDown(key, text, modifiers);
-    keyUp(key, text, modifiers);
+bool pressKey(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
+    return keyDown(key, text, modifiers) && keyUp(key, text, modifiers);
 }
 
 Qt::Key keyFor(QChar c) {
@@ -151,9 +178,11 @@ Qt::Key keyFor(QChar c) {
     return Qt::Key(c.unicode()); // blank, digits and punctuation share their code
 }
 
-void typeText(const QString& text) {
+bool typeText(const QString& text) {
     for (QChar c : text) {
         const Qt::KeyboardModifiers shift = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
-        pressKey(keyFor(c), QString(c), shift);
+        if (!pressKey(keyFor(c), QString(c), shift))
+            return false;
     }
+    return true;
 }

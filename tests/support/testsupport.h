@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QWidget>
 #include <Qt>
 #include <functional>
 #include <memory>
@@ -52,9 +53,18 @@ struct VerseRow {
     QVariant text;
 };
 
+// Writes bytes to a file, replacing what it held.
+[[nodiscard]] bool writeFile(const QString& path, const QByteArray& bytes);
+
 // Writes a SQLite verses table with the rows in the given order.
-void writeVersesDb(const QString& path, const QList<VerseRow>& rows);
+[[nodiscard]] bool writeVersesDb(const QString& path, const QList<VerseRow>& rows);
 QList<VerseRow> readVersesDb(const QString& path);
+// Runs one statement on the SQLite file at path, as another program would.
+[[nodiscard]] bool runSql(const QString& path, const QString& sql);
+// A trigger that makes every change of a verse fail with "verses are read-only today".
+inline const QString RefuseUpdatesSql =
+    QStringLiteral("create trigger no_edits before update on verses begin "
+                   "select raise(abort, 'verses are read-only today'); end");
 
 // Unloads every window and clears the shared state.
 void resetProgram();
@@ -62,13 +72,20 @@ void resetProgram();
 // Lets posted events (deferred deletes, queued keys) run.
 void settle();
 
+// Brings the window to the front; false when it never takes the keyboard.
+[[nodiscard]] bool activate(QWidget& window);
+
 // One key as a keyboard sends it: a press and, separately, a release, each delivered to the
 // widget that has the focus at that moment. `text` is what the key types, if anything.
-void keyDown(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
-void keyUp(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
-void pressKey(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {});
+// False when no window takes the keyboard.
+[[nodiscard]] bool keyDown(Qt::Key key, const QString& text = {},
+                           Qt::KeyboardModifiers modifiers = {});
+[[nodiscard]] bool keyUp(Qt::Key key, const QString& text = {},
+                         Qt::KeyboardModifiers modifiers = {});
+[[nodiscard]] bool pressKey(Qt::Key key, const QString& text = {},
+                            Qt::KeyboardModifiers modifiers = {});
 // Types each character as a press and a release of its key (letters, digits, blank, ".").
-void typeText(const QString& text);
+[[nodiscard]] bool typeText(const QString& text);
 Qt::Key keyFor(QChar c);
 
 // Base of test classes that run the program's windows: each test function gets a fresh

@@ -89,7 +89,8 @@ bool TessalineApp::notify(QObject* receiver, QEvent* event) {
     } catch (const RuntimeError& error) {
         Host::reportUncaught(error);
     } catch (const std::exception& error) {
-        Host::reportUncaught(RuntimeError(51, QString::fromLocal8Bit(error.what())));
+        Host::reportUncaught(
+            RuntimeError(RuntimeError::Internal, QString::fromLocal8Bit(error.what())));
     }
     return true;
 }

@@ -111,7 +111,6 @@ frmverses::~frmverses() {
 }
 
 void frmverses::Form_Load() {
-    datPrimaryRS.RecordsetType = 1;
     datPrimaryRS.DatabaseName = Paths::versesPath();
     datPrimaryRS.RecordSource = QString::fromLatin1(VersesQuery);
     grdDataGrid->bindColumn(0, QStringLiteral("Title"), QStringLiteral("title"));

@@ -410,7 +410,7 @@ private:
 };
 
 DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
-    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
+    const QFont font = Twips::sansSerif(false);
     setFont(font);
 
     m_caption = new QLabel(this);

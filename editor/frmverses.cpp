@@ -45,8 +45,7 @@ template <class Action> bool attempt(const QString& context, Action action) {
 frmverses::frmverses() {
     setWindowTitle(QStringLiteral("verses"));
     setClientSizeTwips(6825, 5115);
-    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
-    setFont(font);
+    setFont(Twips::sansSerif(false));
 
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3105));

@@ -14,10 +14,6 @@ namespace {
 
 constexpr int CaptionLength = 140;
 
-QFont buttonFont(double points) {
-    return Twips::font(QStringLiteral("MS Sans Serif"), points, true);
-}
-
 } // namespace
 
 Form4::Form4() {
@@ -28,14 +24,14 @@ Form4::Form4() {
         auto* b = new WrappedButton(this);
         b->setCaption(QStringLiteral("Change Verse"));
         b->setGeometry(Twips::rect(6720, 120 + 600 * i, 975, 495));
-        b->setFont(buttonFont(8.25));
+        b->setFont(Twips::sansSerif(true));
         connect(b, &QAbstractButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
         Command1[i] = b;
     };
     auto favouriteButton = [this](int i) {
         auto* b = new WrappedButton(this);
         b->setGeometry(Twips::rect(120, 120 + 600 * i, 6495, 495));
-        b->setFont(buttonFont(8.25));
+        b->setFont(Twips::sansSerif(true));
         connect(b, &QAbstractButton::clicked, this, [this, i] { Command3_Click(qint16(i)); });
         Command3[i] = b;
     };
@@ -50,7 +46,7 @@ Form4::Form4() {
 
     Command2 = new QPushButton(QStringLiteral("Exit"), this);
     Command2->setGeometry(Twips::rect(3120, 3840, 1335, 375));
-    Command2->setFont(buttonFont(9.75));
+    Command2->setFont(Twips::sansSerif(true, 9.75));
     Command2->setAutoDefault(false);
     Command2->setDefault(false);
     connect(Command2, &QAbstractButton::clicked, this, &Form4::Command2_Click);

@@ -6,7 +6,6 @@
 #include "app/twips.h"
 #include "editor/frmverses.h"
 #include "favourites/favsfile.h"
-#include "favourites/wrappedbutton.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
 
@@ -83,7 +82,7 @@ void Form4::Command3_Click(qint16 index) {
 }
 
 void Form4::setFavouriteCaption(int index) {
-    auto* button = static_cast<WrappedButton*>(Command3[index]);
+    WrappedButton* button = Command3[index];
     const QString caption = favouriteCaption(shared().FavTexts[index]);
     button->setCaption(caption);
     // Screen readers tell the six rows apart by number; an empty one is named as such.

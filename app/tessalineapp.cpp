@@ -53,8 +53,7 @@ void TessalineApp::previewKey(QWidget* receiver, QKeyEvent* event) {
     if (event->text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
         key == Qt::Key_Delete || event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
         return;
-    qint16 code = qint16(Cp1252::code(event->text().at(0)));
-    form->Form_KeyPress(code);
+    form->Form_KeyPress(qint16(Cp1252::code(event->text().at(0))));
 }
 
 bool TessalineApp::pressesButton(QWidget* receiver, const QKeyEvent* event) {

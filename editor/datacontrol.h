@@ -187,7 +187,6 @@ private:
     friend class Recordset;
     enum class Target { First, Previous, Next, Last, Row, NewRow };
 
-    QString connectionName() const { return m_connection; }
     // onRows: the target is kept within the rows (the navigation bar's moves).
     void move(int action, Target target, int row = -1, bool onRows = false);
     // Bound controls hand over their open edits, then Validate may stop the action (false)

@@ -89,6 +89,20 @@ RuntimeError rowRemoved() {
                                        "listed it. Refresh shows the table as it is now."));
 }
 
+RuntimeError noCurrentRecord() {
+    return RuntimeError(RuntimeError::NoCurrentRecord, QStringLiteral("No current record."));
+}
+
+RuntimeError recordDeleted() {
+    return RuntimeError(RuntimeError::RowRemoved,
+                        QStringLiteral("The current record was deleted."));
+}
+
+RuntimeError invalidBookmark() {
+    return RuntimeError(RuntimeError::InvalidBookmark,
+                        QStringLiteral("Not a valid bookmark: the row no longer exists."));
+}
+
 RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome) {
     return RuntimeError(
         replaced ? RuntimeError::FileReplaced : RuntimeError::DatabaseNotFound,

@@ -36,6 +36,10 @@ RuntimeError rowChanged(Outcome outcome);
 RuntimeError rowUnreadable(Outcome outcome);
 // The row listed when the rows were read is no longer in the table.
 RuntimeError rowRemoved();
+// Asked for a field with no current row; of the row just deleted; for a row no longer listed.
+RuntimeError noCurrentRecord();
+RuntimeError recordDeleted();
+RuntimeError invalidBookmark();
 // The file the editor opened was deleted, or (replaced) another file now stands in its place.
 RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome);
 // A failure to save while the editor closes: the same error, saying the edit is gone.

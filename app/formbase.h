@@ -27,7 +27,7 @@ public:
     // Runs once, right after the instance is created on first use.
     virtual void Form_Load() {}
     // With key preview on, every typed character reaches this before the focused control.
-    virtual void Form_KeyPress(qint16& keyAscii) { Q_UNUSED(keyAscii); }
+    virtual void Form_KeyPress(qint16 keyAscii) { Q_UNUSED(keyAscii); }
     // Paints the backdrop; every window covers its client area with the same tiles.
     virtual void Form_Paint();
     // What Form_Paint paints with. The windows' look lives in a layer above this one, so

@@ -39,13 +39,9 @@ template <class W> W& show() {
     return w;
 }
 
-// Unloads a window without its closing handling (tests, and a failed load).
-template <class W> void unload() {
-    delete detail::slot<W>().data();
-}
-
 // Every loaded window, in the order they were created.
 QList<FormBase*> loaded();
+// Deletes every window without its closing handling (program end).
 void unloadAll();
 
 } // namespace Forms

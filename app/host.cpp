@@ -36,13 +36,10 @@ protected:
 class WidgetBackend : public Backend {
 public:
     Answer messageBox(const Message& m) override {
-        MessageBox box(
-            static_cast<QMessageBox::Icon>(m.icon == Icon::None          ? QMessageBox::NoIcon
-                                           : m.icon == Icon::Information ? QMessageBox::Information
-                                           : m.icon == Icon::Warning     ? QMessageBox::Warning
-                                           : m.icon == Icon::Critical    ? QMessageBox::Critical
-                                                                         : QMessageBox::Question),
-            m.title, m.text);
+        MessageBox box(m.icon == Icon::Warning    ? QMessageBox::Warning
+                       : m.icon == Icon::Critical ? QMessageBox::Critical
+                                                  : QMessageBox::NoIcon,
+                       m.title, m.text);
         box.setTextFormat(Qt::PlainText);
         if (m.buttons == Buttons::Ok) {
             box.setStandardButtons(QMessageBox::Ok);

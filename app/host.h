@@ -9,7 +9,7 @@ class RuntimeError;
 namespace Host {
 
 enum class Buttons { Ok, YesNo };
-enum class Icon { None, Information, Warning, Critical, Question };
+enum class Icon { None, Warning, Critical };
 enum class Answer { Ok, Yes, No };
 
 struct Message {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/verselibrary.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,13 +8,6 @@
 // The program's shared state: one instance per run, read and written directly by the
 // windows' handlers on the one user-interface thread.
 struct Module1 {
-    // Verse library, attached at start-up: index k holds the k-th row in title order,
-    // counted from 1; index 0 stays empty. It holds every row of the table.
-    VerseLibrary Library;
-    QString VerseTitles(qint32 k) const { return Library.title(k); }
-    QString VerseTexts(qint32 k) const { return Library.text(k); }
-    qint32 VerseCount() const { return Library.count(); }
-
     // The verse being practised and the state of a practice run.
     QString CurrentTitle;
     QString CurrentText;

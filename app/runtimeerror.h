@@ -17,12 +17,15 @@ public:
     enum : int {
         InvalidArgument = 5,
         SubscriptOutOfRange = 9,
+        Internal = 51, // a failure outside the program's own errors
         FileNotFound = 53,
         DiskFull = 61,
         PermissionDenied = 70,
         PathFileAccess = 75,
+        NoCurrentRecord = 3021,
         DatabaseNotFound = 3024,
         ReadOnlyTable = 3027,
+        InvalidBookmark = 3159,
         RowRemoved = 3167,
         RowChanged = 3197,
         FileReplaced = 3196,

@@ -5,10 +5,11 @@
 #include "app/module1.h"
 #include "app/paths.h"
 #include "app/runtimeerror.h"
+#include "app/verselibrary.h"
 #include "practice/form1.h"
 
 void Main() {
-    shared().Library.attach(Paths::versesPath());
+    VerseLibrary::attach(Paths::versesPath());
     shared().PracticeMode = 0;
     Forms::show<Form1>();
 }

@@ -62,8 +62,7 @@ void TessalineApp::previewKey(QWidget* receiver, QKeyEvent* event) {
     if (event->text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
         key == Qt::Key_Delete || event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
         return;
-    qint16 code = qint16(Cp1252::code(event->text().at(0)));
-    form->Form_KeyPress(code);
+    form->Form_KeyPress(qint16(Cp1252::code(event->text().at(0))));
 }
 
 bool TessalineApp::pressesButton(QWidget* receiver, const QKeyEvent* event) {
@@ -98,7 +97,8 @@ bool TessalineApp::notify(QObject* receiver, QEvent* event) {
     } catch (const RuntimeError& error) {
         Host::reportUncaught(error);
     } catch (const std::exception& error) {
-        Host::reportUncaught(RuntimeError(51, QString::fromLocal8Bit(error.what())));
+        Host::reportUncaught(
+            RuntimeError(RuntimeError::Internal, QString::fromLocal8Bit(error.what())));
     }
     return true;
 }

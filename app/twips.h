@@ -31,4 +31,9 @@ inline QFont font(const QString& family, double points, bool bold) {
     return f;
 }
 
+// The face of the windows' buttons and boxes, at its usual 8.25 points unless said otherwise.
+inline QFont sansSerif(bool bold, double points = 8.25) {
+    return font(QStringLiteral("MS Sans Serif"), points, bold);
+}
+
 } // namespace Twips

@@ -53,40 +53,4 @@ void VerseLibrary::attach(const QString& path) {
     // Preparing the query reads the schema under a shared lock: a missing table or column,
     // a file that is no database and a file locked by another program all show here.
     readVerses(path, QStringLiteral("SELECT * FROM verses LIMIT 0"), [](QSqlQuery&, int, int) {});
-    m_path = path;
-    m_loaded = false;
-    m_titles.clear();
-    m_texts.clear();
-}
-
-void VerseLibrary::load() const {
-    if (m_loaded || m_path.isEmpty())
-        return;
-    QStringList titles{QString()};
-    QStringList texts{QString()};
-    readVerses(m_path, QStringLiteral("SELECT * FROM verses ORDER by title"),
-               [&](QSqlQuery& query, int title, int text) {
-                   while (query.next()) {
-                       titles.append(query.value(title).toString());
-                       texts.append(query.value(text).toString());
-                   }
-               });
-    m_titles = std::move(titles);
-    m_texts = std::move(texts);
-    m_loaded = true;
-}
-
-qint32 VerseLibrary::count() const {
-    load();
-    return m_loaded ? qint32(m_titles.size() - 1) : 0;
-}
-
-QString VerseLibrary::title(qint32 k) const {
-    load();
-    return k >= 0 && k < m_titles.size() ? m_titles.at(k) : QString();
-}
-
-QString VerseLibrary::text(qint32 k) const {
-    load();
-    return k >= 0 && k < m_texts.size() ? m_texts.at(k) : QString();
 }

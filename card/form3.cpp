@@ -9,7 +9,7 @@ Form3::Form3() {
 
     Command1 = new QPushButton(QStringLiteral("Ok"), this);
     Command1->setGeometry(Twips::rect(3120, 3960, 1095, 375));
-    Command1->setFont(Twips::font(QStringLiteral("MS Sans Serif"), 8.25, true));
+    Command1->setFont(Twips::sansSerif(true));
     Command1->setAutoDefault(false);
 
     Label1 = new VerseLabel(this);

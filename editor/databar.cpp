@@ -58,7 +58,7 @@ private:
 
 DataControlBar::DataControlBar(DataControl& control, QWidget* parent)
     : QWidget(parent), m_control(&control) {
-    setFont(Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false));
+    setFont(Twips::sansSerif(false));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

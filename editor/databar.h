@@ -14,8 +14,6 @@ class DataControlBar : public QWidget {
 public:
     explicit DataControlBar(DataControl& control, QWidget* parent = nullptr);
 
-    QAbstractButton* firstButton() const { return m_buttons[0]; }
-    QAbstractButton* previousButton() const { return m_buttons[1]; }
     QAbstractButton* nextButton() const { return m_buttons[2]; }
     QAbstractButton* lastButton() const { return m_buttons[3]; }
     QString captionText() const;

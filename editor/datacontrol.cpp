@@ -13,11 +13,14 @@ namespace {
 constexpr int PageSize = 64;
 // Past this many rows in memory the cache starts over; the rows in view are read again.
 constexpr int CacheLimit = 16384;
-constexpr int NoCurrentRecord = 3021;
-constexpr int RecordIsDeleted = RuntimeError::RowRemoved;
-constexpr int InvalidBookmark = 3159;
 
 int busyTimeout = Database::BusyTimeoutMs;
+
+// The editor opens one record source, the verse table in title order. Values are read by row
+// id, which a subquery would not carry through, so the control's own statements (the row id
+// list, the pages of values, the writes) address the table itself.
+const QString Table = QStringLiteral("[verses]");
+const QString OrderBy = QStringLiteral("order by [title]");
 
 QString quoted(const QString& identifier) {
     return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
@@ -83,22 +86,9 @@ void Recordset::Delete() {
 }
 
 void Recordset::Update() {
-    DataControl& c = m_control;
-    emit c.flushRequested();
-    int action = DataControl::UpdateAction;
-    bool save = c.m_hasPending;
-    if (c.m_events)
-        c.m_events->Validate(action, save);
-    if (action == DataControl::Cancel)
-        return;
-    if (save)
-        c.commitPending();
-    else
-        c.cancelPending();
-}
-
-int Recordset::RecordCount() const {
-    return m_control.rowCount();
+    bool save = false;
+    if (m_control.validate(DataControl::UpdateAction, save))
+        m_control.saveOrCancel(save);
 }
 
 int Recordset::AbsolutePosition() const {
@@ -112,12 +102,12 @@ Field Recordset::Fields(const QString& name) const {
         throw RuntimeError(RuntimeError::ItemNotFound,
                            QStringLiteral("Item '%1' not found in this collection.").arg(name));
     if (c.m_onDeleted)
-        throw RuntimeError(RecordIsDeleted, QStringLiteral("The current record was deleted."));
+        throw Database::recordDeleted();
     if (c.m_adding)
         return {name, c.m_pendingSet.value(field) ? c.m_pending.value(field) : QVariant()};
     const int row = c.currentRowIndex();
     if (row < 0)
-        throw RuntimeError(NoCurrentRecord, QStringLiteral("No current record."));
+        throw Database::noCurrentRecord();
     if (c.m_pendingSet.value(field))
         return {name, c.m_pending.value(field)};
     return {name, c.fetchRow(row).value(field)};
@@ -135,8 +125,7 @@ RowBookmark Recordset::Bookmark() const {
 void Recordset::setBookmark(const RowBookmark& bookmark) {
     const int row = bookmark ? int(m_control.m_rowids.indexOf(*bookmark)) : -1;
     if (row < 0)
-        throw RuntimeError(InvalidBookmark, QStringLiteral("Not a valid bookmark: the row no "
-                                                           "longer exists."));
+        throw Database::invalidBookmark();
     m_control.move(DataControl::BookmarkAction, DataControl::Target::Row, row);
 }
 
@@ -160,8 +149,20 @@ void DataControl::setCaption(const QString& caption) {
 void DataControl::setBusyTimeoutMs(int ms) {
     busyTimeout = ms;
 }
-int DataControl::busyTimeoutMs() {
-    return busyTimeout;
+
+bool DataControl::validate(int action, bool& save) {
+    emit flushRequested();
+    save = m_hasPending;
+    if (m_events)
+        m_events->Validate(action, save);
+    return action != Cancel;
+}
+
+void DataControl::saveOrCancel(bool save) {
+    if (save)
+        commitPending();
+    else
+        cancelPending();
 }
 
 int DataControl::fieldIndex(const QString& name) const {
@@ -186,23 +187,11 @@ int DataControl::currentGridRow() const {
 }
 
 void DataControl::Refresh() {
-    // A subquery does not carry the table's rowid through, so the record source is split at
-    // its top-level FROM and the rowid list is read from the same table with the same filter
-    // and order: "select rowid from <table> <tail>". Values are read later, by rowid.
-    const RecordSourceParts parts = splitRecordSource(RecordSource);
-
     // Reading the rows again leaves the current row: as on any move, its open editor and
     // pending edits are saved first unless Validate says otherwise.
     bool save = false;
-    if (m_loaded) {
-        emit flushRequested();
-        int action = RefreshAction;
-        save = m_hasPending;
-        if (m_events)
-            m_events->Validate(action, save);
-        if (action == Cancel)
-            return;
-    }
+    if (m_loaded && !validate(RefreshAction, save))
+        return;
 
     // A new connection every time, so that a file removed or replaced since the last read
     // shows as it is now; the old one stays in use until the new rows are in hand.
@@ -219,10 +208,7 @@ void DataControl::Refresh() {
         waitFor(db, busyTimeout);
         QSqlQuery q(db);
         // LIMIT 0 learns the column names without running the sort.
-        QString source = RecordSource.trimmed();
-        while (source.endsWith(QLatin1Char(';')))
-            source.chop(1);
-        if (!q.exec(QStringLiteral("select * from (%1\n) limit 0").arg(source)))
+        if (!q.exec(QStringLiteral("select * from (%1) limit 0").arg(RecordSource)))
             throw Database::errorFrom(q.lastError(), DatabaseName);
         const QSqlRecord record = q.record();
         for (int i = 0; i < record.count(); ++i)
@@ -231,7 +217,7 @@ void DataControl::Refresh() {
 
         // Rows are addressed by the table's own row id, under a name that none of its columns
         // takes; a table without one (all names taken, WITHOUT ROWID) is read whole and shown.
-        if (!q.exec(QStringLiteral("select * from %1\nlimit 0").arg(parts.table)))
+        if (!q.exec(QStringLiteral("select * from %1 limit 0").arg(Table)))
             throw Database::errorFrom(q.lastError(), DatabaseName);
         QSet<QString> columns;
         for (int i = 0; i < q.record().count(); ++i)
@@ -240,7 +226,7 @@ void DataControl::Refresh() {
         for (const QString& alias :
              {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
             if (!columns.contains(alias) &&
-                q.exec(QStringLiteral("select %1 from %2\nlimit 0").arg(alias, parts.table))) {
+                q.exec(QStringLiteral("select %1 from %2 limit 0").arg(alias, Table))) {
                 idColumn = alias;
                 break;
             }
@@ -254,10 +240,8 @@ void DataControl::Refresh() {
             commitPending();
 
         q.setForwardOnly(true);
-        // Pieces are joined by line breaks: a piece may end in a "--" comment.
-        const QString rest = parts.table + QLatin1Char('\n') + parts.tail;
         if (idColumn.isEmpty()) {
-            if (!q.exec(source))
+            if (!q.exec(RecordSource))
                 throw Database::errorFrom(q.lastError(), DatabaseName);
             while (q.next()) {
                 QVector<QVariant> values(fields.size());
@@ -266,10 +250,7 @@ void DataControl::Refresh() {
                 rowids.append(rowids.size());
                 wholeRows.insert(rowids.last(), values);
             }
-        } else if (!q.exec(QStringLiteral("select %1 from ").arg(idColumn) + rest) &&
-                   // The tail may order by an alias of the select list; then it comes along.
-                   !q.exec(QStringLiteral("select %1, %2\nfrom %3")
-                               .arg(idColumn, parts.selectList, rest))) {
+        } else if (!q.exec(QStringLiteral("select %1 from %2 %3").arg(idColumn, Table, OrderBy))) {
             throw Database::errorFrom(q.lastError(), DatabaseName);
         }
         while (q.next())
@@ -289,7 +270,6 @@ void DataControl::Refresh() {
     m_openedPath = DatabaseName;
     m_fileStamp = stampOf(DatabaseName);
     m_waiting = true;
-    m_parts = parts;
     m_idColumn = idColumn;
     m_readOnly.reset();
     if (idColumn.isEmpty())
@@ -315,12 +295,9 @@ void DataControl::UpdateRecord() {
 }
 
 void DataControl::Close() {
+    bool save = false;
     if (m_loaded) {
-        emit flushRequested();
-        int action = UnloadAction;
-        bool save = m_hasPending;
-        if (m_events)
-            m_events->Validate(action, save);
+        validate(UnloadAction, save);
         if (save && m_hasPending) {
             try {
                 commitPending(Database::Outcome::EditLost);
@@ -356,20 +333,7 @@ RuntimeError DataControl::readOnlyReason() const {
 QString DataControl::errorText(int dataErr) const {
     if (m_lastError && m_lastError->number() == dataErr)
         return m_lastError->description();
-    switch (dataErr) {
-    case NoCurrentRecord:
-        return QStringLiteral("No current record.");
-    case RecordIsDeleted:
-        return QStringLiteral("The current record was deleted.");
-    case InvalidBookmark:
-        return QStringLiteral("Not a valid bookmark.");
-    case RuntimeError::DatabaseLocked:
-        return QStringLiteral("The verse database is locked by another program.");
-    case RuntimeError::DatabaseNotFound:
-        return QStringLiteral("Could not find the verse database.");
-    default:
-        return QStringLiteral("Error %1 in the verse database.").arg(dataErr);
-    }
+    return QStringLiteral("Error %1 in the verse database.").arg(dataErr);
 }
 
 void DataControl::raiseError(const RuntimeError& error) {
@@ -434,6 +398,13 @@ QVector<QVariant> DataControl::shownValues(int row, Database::Outcome outcome) c
     return *it;
 }
 
+QString DataControl::selectList() const {
+    QStringList columns;
+    for (const QString& field : m_fields)
+        columns.append(quoted(field));
+    return columns.join(QLatin1Char(','));
+}
+
 QString DataControl::whereShown() const {
     QString where = QStringLiteral(" where %1 = ?").arg(m_idColumn);
     for (const QString& field : m_fields)
@@ -443,8 +414,8 @@ QString DataControl::whereShown() const {
 
 QVector<QVariant> DataControl::readBack(QSqlQuery& q, qint64 id) const {
     QVector<QVariant> values;
-    q.prepare(QStringLiteral("select %1\nfrom %2\nwhere %3 = ?")
-                  .arg(m_parts.selectList, m_parts.table, m_idColumn));
+    q.prepare(
+        QStringLiteral("select %1 from %2 where %3 = ?").arg(selectList(), Table, m_idColumn));
     q.addBindValue(id);
     if (q.exec() && q.next())
         for (int i = 0; i < fieldCount(); ++i)
@@ -465,16 +436,10 @@ void DataControl::move(int action, Target target, int row, bool onRows) {
     if (!m_loaded)
         return;
     setWaiting(true);
-    emit flushRequested();
-    bool save = m_hasPending;
-    if (m_events)
-        m_events->Validate(action, save);
-    if (action == Cancel)
+    bool save = false;
+    if (!validate(action, save))
         return;
-    if (save)
-        commitPending();
-    else
-        cancelPending();
+    saveOrCancel(save);
 
     // Worked out after the save: storing the new-row line adds a row at the end.
     const int count = rowCount();
@@ -541,14 +506,8 @@ void DataControl::navigate(Action action) {
 }
 
 void DataControl::deleteCurrent() {
-    if (!m_loaded)
-        return;
-    emit flushRequested();
-    int action = DeleteAction;
-    bool save = m_hasPending;
-    if (m_events)
-        m_events->Validate(action, save);
-    if (action == Cancel)
+    bool save = false;
+    if (!m_loaded || !validate(DeleteAction, save))
         return;
     // The edits of a row that goes away are dropped; a new-row line never stored is simply
     // emptied.
@@ -572,7 +531,7 @@ void DataControl::deleteCurrent() {
         if (!db.transaction())
             throw Database::errorFrom(db.lastError(), DatabaseName);
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("delete from %1\n").arg(m_parts.table) + whereShown());
+        q.prepare(QStringLiteral("delete from %1").arg(Table) + whereShown());
         q.addBindValue(id);
         for (const QVariant& v : shown)
             q.addBindValue(v);
@@ -669,12 +628,12 @@ void DataControl::commitPending(Database::Outcome outcome) {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i)
             marks.append(QStringLiteral("?"));
-        q.prepare(QStringLiteral("insert into %1\n(%2) values (%3)")
-                      .arg(m_parts.table, columns.join(QStringLiteral(", ")),
-                           marks.join(QStringLiteral(", "))));
+        q.prepare(
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(Table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     } else {
-        q.prepare(QStringLiteral("update %1\nset %2 = ?")
-                      .arg(m_parts.table, columns.join(QStringLiteral(" = ?, "))) +
+        q.prepare(QStringLiteral("update %1 set %2 = ?")
+                      .arg(Table, columns.join(QStringLiteral(" = ?, "))) +
                   whereShown());
     }
     for (const QVariant& v : values)
@@ -769,9 +728,8 @@ void DataControl::fetchPage(int row) const {
             setWaiting(false);
         throw error;
     };
-    if (!q.exec(
-            QStringLiteral("select %1, %2\nfrom %3\nwhere %1 in (%4)")
-                .arg(m_idColumn, m_parts.selectList, m_parts.table, ids.join(QLatin1Char(',')))))
+    if (!q.exec(QStringLiteral("select %1, %2 from %3 where %1 in (%4)")
+                    .arg(m_idColumn, selectList(), Table, ids.join(QLatin1Char(',')))))
         failed();
     const int n = fieldCount();
     while (q.next()) {

@@ -2,7 +2,6 @@
 
 #include "app/database.h"
 #include "app/runtimeerror.h"
-#include "editor/recordsource.h"
 
 #include <QHash>
 #include <QObject>
@@ -52,7 +51,6 @@ public:
     // Writes the pending edits of the current row (Validate with the Update action first).
     void Update();
 
-    int RecordCount() const;
     // 0-based, -1 when no row is current (empty, before the first, after the last, the
     // new-row line, or a row just deleted).
     int AbsolutePosition() const;
@@ -86,7 +84,6 @@ public:
         AddNewAction = 5,
         UpdateAction = 6,
         DeleteAction = 7,
-        FindAction = 8,
         BookmarkAction = 9,
         UnloadAction = 10,
         RefreshAction = 11,
@@ -116,8 +113,6 @@ public:
 
     QString DatabaseName;
     QString RecordSource;
-    // 1: rows added here stay at the end of the list until the next Refresh. The only kind.
-    int RecordsetType = 1;
 
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -142,11 +137,11 @@ public:
     bool isReadOnly() const { return m_readOnly.has_value(); }
     RuntimeError readOnlyReason() const;
     // The description of error dataErr: the last failure's own words when it had that number.
+    // (Error is raised right after that failure, so a handler always finds them.)
     QString errorText(int dataErr) const;
 
     // How long statements wait for another program's lock (tests shorten it).
     static void setBusyTimeoutMs(int ms);
-    static int busyTimeoutMs();
 
     // --- For bound controls: rows by index, the new-row line at index rowCount() ---
     int rowCount() const { return int(m_rowids.size()); }
@@ -192,9 +187,12 @@ private:
     friend class Recordset;
     enum class Target { First, Previous, Next, Last, Row, NewRow };
 
-    QString connectionName() const { return m_connection; }
     // onRows: the target is kept within the rows (the navigation bar's moves).
     void move(int action, Target target, int row = -1, bool onRows = false);
+    // Bound controls hand over their open edits, then Validate may stop the action (false)
+    // or drop the edits (save false).
+    bool validate(int action, bool& save);
+    void saveOrCancel(bool save);
     void raiseError(const RuntimeError& error);
     void raiseReposition();
     void commitPending(Database::Outcome outcome = Database::Outcome::EditKept);
@@ -202,6 +200,8 @@ private:
     void checkFile(Database::Outcome outcome);
     // The values of a row as the editor last read them, which a write expects to find.
     QVector<QVariant> shownValues(int row, Database::Outcome outcome) const;
+    // The record source's columns, as the statements that address the table name them.
+    QString selectList() const;
     QString whereShown() const;
     QVector<QVariant> readBack(QSqlQuery& q, qint64 id) const;
     // Statements wait for a lock the full busy timeout, or not at all once a read has failed
@@ -223,8 +223,7 @@ private:
     QString m_connection;
     QString m_openedPath;
     FileStamp m_fileStamp; // the file as the last Refresh or own write left it
-    RecordSourceParts m_parts;
-    QString m_idColumn; // rowid, oid or _rowid_: the first that no column of the table shadows
+    QString m_idColumn;    // rowid, oid or _rowid_: the first that no column of the table shadows
     std::optional<RuntimeError> m_readOnly;
     mutable bool m_waiting = true;
     QStringList m_fields;

@@ -1,5 +1,6 @@
 #include "editor/datagrid.h"
 
+#include "app/oneline.h"
 #include "app/twips.h"
 #include "editor/datacontrol.h"
 
@@ -93,11 +94,7 @@ public:
         if (role == Qt::EditRole)
             return value.toString();
         // One line per row: line breaks show as blanks.
-        QString text = value.toString();
-        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        return text;
+        return oneLine(value.toString());
     }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
@@ -225,21 +222,20 @@ public:
     explicit CellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
     std::function<void(bool forward)> tabOut;
-    QPointer<QWidget> openEditor;
+    // Set while an editor is open; creating and destroying editors are const calls.
+    mutable QPointer<QWidget> openEditor;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        auto* self = const_cast<CellDelegate*>(this);
-        self->openEditor = editor;
-        self->m_original = index.data(Qt::EditRole).toString();
+        openEditor = editor;
+        m_original = index.data(Qt::EditRole).toString();
         // Every keystroke goes into the row's buffer, so the record selector shows the pencil
         // from the first change and nothing typed depends on how the cell is left.
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             // A cell holds any verse the table holds: never cut a long one short.
             line->setMaxLength(std::numeric_limits<int>::max());
-            connect(line, &QLineEdit::textEdited, self,
-                    [self, editor] { emit self->commitData(editor); });
+            connect(line, &QLineEdit::textEdited, this, &CellDelegate::commitSender);
         }
         return editor;
     }
@@ -253,7 +249,7 @@ public:
     }
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
         if (openEditor == editor)
-            const_cast<CellDelegate*>(this)->openEditor = nullptr;
+            openEditor = nullptr;
         QStyledItemDelegate::destroyEditor(editor, index);
     }
 
@@ -295,7 +291,9 @@ protected:
     }
 
 private:
-    QString m_original;
+    void commitSender() { emit commitData(qobject_cast<QWidget*>(sender())); }
+
+    mutable QString m_original; // the cell's text when its editor opened
 };
 
 // Lets the current index change rows only when the control agrees to move there.
@@ -412,7 +410,7 @@ private:
 };
 
 DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
-    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
+    const QFont font = Twips::sansSerif(false);
     setFont(font);
 
     m_caption = new QLabel(this);
@@ -471,16 +469,6 @@ void DataGrid::setCaption(const QString& caption) {
 void DataGrid::bindColumn(int index, const QString& caption, const QString& field) {
     if (index >= 0)
         m_model->bind(index, {caption, field});
-}
-
-int DataGrid::columnCount() const {
-    return int(m_model->columns.size());
-}
-QString DataGrid::columnCaption(int index) const {
-    return m_model->columns.value(index).caption;
-}
-QString DataGrid::columnField(int index) const {
-    return m_model->columns.value(index).field;
 }
 
 void DataGrid::setColumnWidthTwips(int index, int twips) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 class DataControl;
@@ -25,13 +24,9 @@ public:
 
     // Column `index` shows `field` under `caption`; columns are added as needed.
     void bindColumn(int index, const QString& caption, const QString& field);
-    int columnCount() const;
-    QString columnCaption(int index) const;
-    QString columnField(int index) const;
     void setColumnWidthTwips(int index, int twips);
 
     QTableView* view() const;
-    QLabel* captionLabel() const { return m_caption; }
     // The record selector's mark for a row: "▶", "✎", "*" or "".
     QString rowMarker(int row) const;
     // The text a cell shows (the buffer's edits included).

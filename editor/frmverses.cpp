@@ -28,13 +28,24 @@ void report(const RuntimeError& error, const QString& context) {
     Host::reportError(error, context);
 }
 
+// Runs an action whose failure the editor survives: reported with what it meant. False when it
+// failed.
+template <class Action> bool attempt(const QString& context, Action action) {
+    try {
+        action();
+        return true;
+    } catch (const RuntimeError& error) {
+        report(error, context);
+        return false;
+    }
+}
+
 } // namespace
 
 frmverses::frmverses() {
     setWindowTitle(QStringLiteral("verses"));
     setClientSizeTwips(6825, 5115);
-    const QFont font = Twips::font(QStringLiteral("MS Sans Serif"), 8.25, false);
-    setFont(font);
+    setFont(Twips::sansSerif(false));
 
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3105));
@@ -111,21 +122,17 @@ frmverses::~frmverses() {
 }
 
 void frmverses::Form_Load() {
-    datPrimaryRS.RecordsetType = 1;
     datPrimaryRS.DatabaseName = Paths::versesPath();
     datPrimaryRS.RecordSource = QString::fromLatin1(VersesQuery);
     grdDataGrid->bindColumn(0, QStringLiteral("Title"), QStringLiteral("title"));
     grdDataGrid->bindColumn(1, QStringLiteral("Text"), QStringLiteral("text"));
     grdDataGrid->setColumnWidthTwips(0, 1950);
     grdDataGrid->view()->horizontalHeader()->setStretchLastSection(true);
-    try {
-        datPrimaryRS.Refresh();
-        if (datPrimaryRS.isReadOnly())
-            report(datPrimaryRS.readOnlyReason(), {});
-    } catch (const RuntimeError& error) {
-        // The editor opens empty; Refresh tries again once the file is usable.
-        report(error, QStringLiteral("The verses could not be loaded for editing."));
-    }
+    // On failure the editor opens empty; Refresh tries again once the file is usable.
+    if (attempt(QStringLiteral("The verses could not be loaded for editing."),
+                [this] { datPrimaryRS.Refresh(); }) &&
+        datPrimaryRS.isReadOnly())
+        report(datPrimaryRS.readOnlyReason(), {});
     grdDataGrid->setGeometry(Twips::rect(15, 0, 6675, 3255));
     datPrimaryRSBar->move(0, Twips::px(3240));
     picButtons->move(0, Twips::px(3600));
@@ -138,12 +145,9 @@ void frmverses::Form_Unload(QCloseEvent*) {
 }
 
 void frmverses::cmdAdd_Click() {
-    try {
-        datPrimaryRS.recordset().MoveLast();
-    } catch (const RuntimeError& error) {
-        report(error, QStringLiteral("The new row could not be started."));
+    if (!attempt(QStringLiteral("The new row could not be started."),
+                 [this] { datPrimaryRS.recordset().MoveLast(); }))
         return;
-    }
     QWidget* grid = grdDataGrid->view();
     grid->setFocus();
     // Once this handler is done, Down takes the cursor from the last row to the new-row line.
@@ -154,36 +158,29 @@ void frmverses::cmdAdd_Click() {
 }
 
 void frmverses::cmdDelete_Click() {
-    Recordset& rs = datPrimaryRS.recordset();
-    try {
+    attempt(QStringLiteral("The verse could not be deleted."), [this] {
+        Recordset& rs = datPrimaryRS.recordset();
         rs.Delete();
         rs.MoveNext();
         if (rs.Eof())
             rs.MoveLast();
-    } catch (const RuntimeError& error) {
-        report(error, QStringLiteral("The verse could not be deleted."));
-    }
+    });
 }
 
 void frmverses::cmdRefresh_Click() {
-    try {
-        datPrimaryRS.Refresh();
-    } catch (const RuntimeError& error) {
-        report(error, QStringLiteral("The verses could not be read again."));
-    }
+    attempt(QStringLiteral("The verses could not be read again."),
+            [this] { datPrimaryRS.Refresh(); });
 }
 
 void frmverses::cmdUpdate_Click() {
-    Recordset& rs = datPrimaryRS.recordset();
-    try {
-        datPrimaryRS.UpdateRecord();
-        // The saved row becomes current even when the grid's cursor had moved on.
-        if (rs.LastModified())
-            rs.setBookmark(rs.LastModified());
-    } catch (const RuntimeError& error) {
-        report(error, QStringLiteral("The changes could not be saved; they are still shown in "
-                                     "the grid."));
-    }
+    attempt(QStringLiteral("The changes could not be saved; they are still shown in the grid."),
+            [this] {
+                Recordset& rs = datPrimaryRS.recordset();
+                datPrimaryRS.UpdateRecord();
+                // The saved row becomes current even when the grid's cursor had moved on.
+                if (rs.LastModified())
+                    rs.setBookmark(rs.LastModified());
+            });
 }
 
 void frmverses::cmdClose_Click() {

@@ -3,6 +3,7 @@
 #include "app/cp1252.h"
 #include "app/host.h"
 #include "app/module1.h"
+#include "app/oneline.h"
 #include "app/paths.h"
 #include "app/runtimeerror.h"
 
@@ -33,7 +34,7 @@ void reportLoadFailure(const RuntimeError& error) {
 // Reads lines ended by CR, CR LF or LF; past the end every line reads as empty.
 class LineReader {
 public:
-    explicit LineReader(const QString& text) : m_text(text) {}
+    explicit LineReader(QString text) : m_text(std::move(text)) {}
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 
@@ -51,16 +52,9 @@ public:
     }
 
 private:
-    const QString& m_text;
+    QString m_text;
     qsizetype m_pos = 0;
 };
-
-QString oneLine(QString value) {
-    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    value.replace(u'\r', u' ');
-    value.replace(u'\n', u' ');
-    return value;
-}
 
 } // namespace
 
@@ -87,8 +81,7 @@ bool LoadFavs() {
         return false;
     }
 
-    const QString text = Cp1252::decodeUtf8OrCp1252(bytes);
-    LineReader reader(text);
+    LineReader reader(Cp1252::decodeUtf8OrCp1252(bytes));
     Module1& s = shared();
     for (int i = 0; i < Module1::FavSlotCount && !reader.atEnd(); ++i) {
         s.FavTexts[i] = reader.readLine();

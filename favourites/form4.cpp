@@ -6,17 +6,12 @@
 #include "app/twips.h"
 #include "editor/frmverses.h"
 #include "favourites/favsfile.h"
-#include "favourites/wrappedbutton.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
 
 namespace {
 
 constexpr int CaptionLength = 140;
-
-QFont buttonFont(double points) {
-    return Twips::font(QStringLiteral("MS Sans Serif"), points, true);
-}
 
 } // namespace
 
@@ -28,14 +23,14 @@ Form4::Form4() {
         auto* b = new WrappedButton(this);
         b->setCaption(QStringLiteral("Change Verse"));
         b->setGeometry(Twips::rect(6720, 120 + 600 * i, 975, 495));
-        b->setFont(buttonFont(8.25));
+        b->setFont(Twips::sansSerif(true));
         connect(b, &QAbstractButton::clicked, this, [this, i] { Command1_Click(qint16(i)); });
         Command1[i] = b;
     };
     auto favouriteButton = [this](int i) {
         auto* b = new WrappedButton(this);
         b->setGeometry(Twips::rect(120, 120 + 600 * i, 6495, 495));
-        b->setFont(buttonFont(8.25));
+        b->setFont(Twips::sansSerif(true));
         connect(b, &QAbstractButton::clicked, this, [this, i] { Command3_Click(qint16(i)); });
         Command3[i] = b;
     };
@@ -50,7 +45,7 @@ Form4::Form4() {
 
     Command2 = new QPushButton(QStringLiteral("Exit"), this);
     Command2->setGeometry(Twips::rect(3120, 3840, 1335, 375));
-    Command2->setFont(buttonFont(9.75));
+    Command2->setFont(Twips::sansSerif(true, 9.75));
     Command2->setAutoDefault(false);
     Command2->setDefault(false);
     connect(Command2, &QAbstractButton::clicked, this, &Form4::Command2_Click);
@@ -87,7 +82,7 @@ void Form4::Command3_Click(qint16 index) {
 }
 
 void Form4::setFavouriteCaption(int index) {
-    auto* button = static_cast<WrappedButton*>(Command3[index]);
+    WrappedButton* button = Command3[index];
     const QString caption = favouriteCaption(shared().FavTexts[index]);
     button->setCaption(caption);
     // Screen readers tell the six rows apart by number; an empty one is named as such.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/formbase.h"
+#include "favourites/wrappedbutton.h"
 
-#include <QPushButton>
 #include <array>
 
 // The favourites window: six favourite buttons, a "Change Verse" beside each, and "Exit".
@@ -11,9 +11,9 @@ class Form4 : public FormBase {
 public:
     Form4();
 
-    std::array<QPushButton*, 6> Command1{}; // "Change Verse", index = slot
-    std::array<QPushButton*, 6> Command3{}; // the favourites, index = slot
-    QPushButton* Command2 = nullptr;        // "Exit"
+    std::array<WrappedButton*, 6> Command1{}; // "Change Verse", index = slot
+    std::array<WrappedButton*, 6> Command3{}; // the favourites, index = slot
+    QPushButton* Command2 = nullptr;          // "Exit"
 
     void Form_Load() override;
     void Command1_Click(qint16 index);

@@ -100,12 +100,12 @@ void Form1::Command6_Click() {
     Command1->setFocus();
 }
 
-void Form1::Form_KeyPress(qint16& keyAscii) {
+void Form1::Form_KeyPress(qint16 keyAscii) {
     PracticeRules::keyPress(shared(), *this, keyAscii);
 }
 
-void Form1::setCaption(const QString& caption) {
-    FormBase::setCaption(caption);
+void Form1::showTitle(const QString& title) {
+    setCaption(title);
 }
 
 void Form1::showMasked(const QString& masked) {

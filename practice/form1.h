@@ -36,10 +36,10 @@ public:
     void Command4_Click();
     void Command5_Click();
     void Command6_Click();
-    void Form_KeyPress(qint16& keyAscii) override;
+    void Form_KeyPress(qint16 keyAscii) override;
 
 private:
-    void setCaption(const QString& caption) override;
+    void showTitle(const QString& title) override;
     void showMasked(const QString& masked) override;
     bool askTryAgain() override;
     void showFavourites() override;

@@ -38,9 +38,9 @@ void putMasked(Module1& s, int pos, QChar c) {
 void maskingPass(Module1& s, int len) {
     for (int i = 1; i <= len; ++i) {
         const int code = examine(s, i);
-        if (code > 64 && code < 123)
+        if (isHidden(code))
             putMasked(s, i, QLatin1Char('-'));
-        if (code < 64 || code > 123)
+        else if (!isTyped(code))
             putMasked(s, i, verseChar(s, i));
     }
 }
@@ -51,7 +51,7 @@ bool prepareVerse(Module1& s, PracticeView& view) {
     const int len = s.CurrentText.size();
     if (len > MaxVerseLength) {
         s.CharPos = 0;
-        view.setCaption(s.CurrentTitle);
+        view.showTitle(s.CurrentTitle);
         view.refuse(QStringLiteral("This verse is too long to practise: it has %1 characters, "
                                    "and a verse can have at most %2.")
                         .arg(len)
@@ -59,7 +59,7 @@ bool prepareVerse(Module1& s, PracticeView& view) {
         return false;
     }
     s.CharPos = 1;
-    view.setCaption(s.CurrentTitle);
+    view.showTitle(s.CurrentTitle);
     // Room for every character and the end marker of word-by-word practice; elements past
     // the verse keep what they held.
     if (s.VerseChars.size() < len + 2)

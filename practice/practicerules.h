@@ -8,7 +8,8 @@ struct Module1;
 class PracticeView {
 public:
     virtual ~PracticeView() = default;
-    virtual void setCaption(const QString& caption) = 0;
+    // The window's caption.
+    virtual void showTitle(const QString& title) = 0;
     // Shows the whole masked text and repaints it at once.
     virtual void showMasked(const QString& masked) = 0;
     // The modal "Try Again?" question; true for Yes.

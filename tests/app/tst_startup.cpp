@@ -41,21 +41,6 @@ class TestStartup : public ProgramTestCase {
     }
 
 private slots:
-    void loadsRowsInTitleOrder() {
-        QVERIFY(writeVersesDb(db(), {{"b", "text b"}, {"a", "text a"}, {"c", "text c"}}));
-        QVERIFY(start());
-        const Module1& s = shared();
-        QCOMPARE(s.VerseCount(), 3);
-        QStringList titles, texts;
-        for (int k = 0; k <= 4; ++k) {
-            titles << s.VerseTitles(k);
-            texts << s.VerseTexts(k);
-        }
-        QCOMPARE(titles, (QStringList{"", "a", "b", "c", ""}));
-        QCOMPARE(texts, (QStringList{"", "text a", "text b", "text c", ""}));
-        QVERIFY(host->messages.isEmpty());
-    }
-
     void practiceWindowIsTheOnlyWindowAndNothingIsStarted() {
         QVERIFY(writeVersesDb(db(), {{"a", "x"}}));
         QVERIFY(start());
@@ -72,29 +57,7 @@ private slots:
     void emptyTableStarts() {
         QVERIFY(writeVersesDb(db(), {}));
         QVERIFY(start());
-        QCOMPARE(shared().VerseCount(), 0);
         QVERIFY(Forms::isLoaded<Form1>());
-    }
-
-    void holdsEveryRowOfALargeTable() {
-        QList<VerseRow> rows;
-        for (int i = 0; i < 1200; ++i)
-            rows.append({QStringLiteral("t%1").arg(i, 5, 10, QLatin1Char('0')),
-                         QStringLiteral("v%1").arg(i)});
-        QVERIFY(writeVersesDb(db(), rows));
-        QVERIFY(start());
-        QCOMPARE(shared().VerseCount(), 1200);
-        QCOMPARE(shared().VerseTitles(1200), QStringLiteral("t01199"));
-        QCOMPARE(shared().VerseTexts(501), QStringLiteral("v500"));
-    }
-
-    void nullFieldsReadAsEmpty() {
-        QVERIFY(writeVersesDb(db(), {{"a", QVariant()}, {QVariant(), "only text"}}));
-        QVERIFY(start());
-        QCOMPARE(shared().VerseCount(), 2);
-        QCOMPARE(shared().VerseTitles(1), QString()); // NULL sorts first
-        QCOMPARE(shared().VerseTexts(1), QStringLiteral("only text"));
-        QCOMPARE(shared().VerseTexts(2), QString());
     }
 
     void missingFileFailsAndIsNotCreated() {
@@ -163,8 +126,7 @@ private slots:
         QVERIFY(QFileInfo(db() + QStringLiteral("-journal")).size() > 0);
         QVERIFY(start());
         QVERIFY(host->messages.isEmpty());
-        QCOMPARE(shared().VerseCount(), 2000);
-        QCOMPARE(shared().VerseTexts(2000), QString(200, 'v'));
+        QVERIFY(!QFileInfo::exists(db() + QStringLiteral("-journal")));
     }
 
     // The test program itself, hard-linked into a folder, stands in for the program there:

@@ -375,7 +375,7 @@ private slots:
         else if (how == "title bar")
             w->close();
         else
-            Forms::unload<frmverses>();
+            resetProgram(); // as at program end
         // Back at once, not only when the closed window is finally deleted.
         QVERIFY(!Forms::isLoaded<frmverses>());
         QCOMPARE(MousePointer::get(), int(MousePointer::Default));

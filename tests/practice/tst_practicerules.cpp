@@ -10,7 +10,7 @@ namespace {
 // Records what the rules ask of the window and answers "Try Again?" from a script.
 class FakeView : public PracticeView {
 public:
-    void setCaption(const QString& c) override { caption = c; }
+    void showTitle(const QString& c) override { caption = c; }
     void showMasked(const QString& m) override {
         shown = m;
         ++repaints;

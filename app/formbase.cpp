@@ -3,14 +3,21 @@
 #include "app/twips.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 
 namespace {
-// The 16-colour icon at 16 and 32 pixels, and larger drawings of it for scaled screens.
+// The 16-colour icon at 16 and 32 pixels, and larger drawings of it for scaled screens. Adding
+// a file decodes it at once, so the larger ones are read only where they can be used: decoding
+// them on an unscaled screen made start-up measurably slower.
 QIcon programIcon() {
     QIcon icon(QStringLiteral(":/icons/tessaline.ico"));
-    for (int size : {48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && screen->devicePixelRatio() > 1) {
+        for (int size : {48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size));
+    }
     return icon;
 }
 

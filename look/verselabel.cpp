@@ -98,6 +98,10 @@ void VerseLabel::showMasked(const QString& masked) {
 }
 
 void VerseLabel::paintEvent(QPaintEvent*) {
+    // Blanks draw nothing; returning before the font is asked for keeps the first paint of the
+    // practice window, before any verse, from loading it.
+    if (text().trimmed().isEmpty())
+        return;
     const QRect area = contentsRect();
     QTextOption option(alignment() & Qt::AlignHCenter ? Qt::AlignHCenter : Qt::AlignLeft);
     // Never right to left as a whole: a right-to-left word inside still reads right to left.
@@ -109,6 +113,8 @@ void VerseLabel::paintEvent(QPaintEvent*) {
 
     const QString& all = text();
     QTextLayout layout;
+    // Keeps the shaping of the layout pass for drawing; without it every paint shapes twice.
+    layout.setCacheEnabled(true);
     for (qsizetype take = FirstSlice;; take *= 2) {
         if (take >= all.size())
             take = all.size();

@@ -536,10 +536,9 @@ void DataControl::deleteCurrent() {
         for (const QVariant& v : shown)
             q.addBindValue(v);
         const bool done = q.exec();
-        const RuntimeError error = done && q.numRowsAffected() == 0
-                                       ? Database::rowChanged(outcome)
-                                       : Database::errorFrom(q.lastError(), DatabaseName);
         if (!done || q.numRowsAffected() == 0) {
+            const RuntimeError error = done ? Database::rowChanged(outcome)
+                                            : Database::errorFrom(q.lastError(), DatabaseName);
             q.finish();
             db.rollback();
             throw error;

@@ -63,6 +63,8 @@ private:
     // The verse the last Reposition copied: what the editor shows as current.
     QString m_shownTitle;
     QString m_shownText;
+    // A row was read and shown since the editor opened.
+    bool m_rowShown = false;
     // Why the current row's values could not be read, while they could not.
     std::optional<RuntimeError> m_unread;
 };

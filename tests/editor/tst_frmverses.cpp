@@ -6,6 +6,7 @@
 #include "editor/frmverses.h"
 #include "editor/mousepointer.h"
 #include "favourites/form4.h"
+#include "tests/editor/editortest.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
@@ -21,8 +22,6 @@
 
 namespace {
 
-const QList<VerseRow> ThreeRows = {{"b", "text b"}, {"c", "text c"}, {"a", "text a"}};
-
 QStringList rowTexts(const QList<VerseRow>& rows) {
     QStringList out;
     for (const VerseRow& row : rows)
@@ -37,45 +36,13 @@ QStringList titles(const QList<VerseRow>& rows) {
     return out;
 }
 
-// A second program's connection to the verse file.
-class OtherProgram {
-public:
-    OtherProgram() : m_db(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name)) {
-        m_db.setDatabaseName(Paths::versesPath());
-        m_db.open();
-    }
-    ~OtherProgram() {
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(Name);
-    }
-    bool exec(const QString& sql) { return QSqlQuery(m_db).exec(sql); }
-    QVariant value(const QString& sql) {
-        QSqlQuery q(m_db);
-        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
-    }
-
-private:
-    static constexpr auto Name = "other-program";
-    QSqlDatabase m_db;
-};
-
 } // namespace
 
 // The verse editor as a user drives it: keys into the grid, button clicks, and a real file.
-class TestVerseEditor : public ProgramTestCase {
+class TestVerseEditor : public EditorTestCase {
     Q_OBJECT
 
-    frmverses* w = nullptr;
-
-    [[nodiscard]] bool open(const QList<VerseRow>& rows = ThreeRows) {
-        if (!writeVersesDb(Paths::versesPath(), rows))
-            return false;
-        w = &Forms::show<frmverses>();
-        return QTest::qWaitForWindowActive(w);
-    }
-    QTableView* grid() const { return w->grdDataGrid->view(); }
     int gridRow() const { return grid()->currentIndex().row(); }
-    QString caption() const { return w->datPrimaryRSBar->captionText(); }
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), k, modifiers);
     }
@@ -768,12 +735,13 @@ private slots:
         QTest::addColumn<QString>("lock");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("tryAgain"); // only where the user can repeat what failed
         QTest::newRow("update under a read lock") << "begin; select count(*) from verses"
                                                   << "update"
-                                                  << "in use by another program";
+                                                  << "in use by another program" << true;
         QTest::newRow("close under a lock") << "begin exclusive"
                                             << "close"
-                                            << "was not saved";
+                                            << "was not saved" << false;
     }
     void lockedFileMessages() {
         QFETCH(QString, lock);
@@ -794,6 +762,8 @@ private slots:
         QVERIFY2(text.contains(message), qPrintable(text));
         QVERIFY2(!text.contains(QLatin1String("Error 75")), qPrintable(text));
         QVERIFY2(!text.contains(QLatin1String("try again")), qPrintable(text));
+        QFETCH(bool, tryAgain);
+        QCOMPARE(text.contains(QLatin1String("Try again once that program is done.")), tryAgain);
         QVERIFY(other.exec(QStringLiteral("rollback")));
     }
 

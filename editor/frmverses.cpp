@@ -9,6 +9,7 @@
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/mousepointer.h"
+#include "editor/versebox.h"
 #include "favourites/favsfile.h"
 #include "favourites/form4.h"
 
@@ -19,7 +20,6 @@
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QTableView>
-#include <limits>
 
 namespace {
 
@@ -95,15 +95,12 @@ frmverses::frmverses() {
     for (QPushButton* b : {cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdClose})
         b->installEventFilter(accessKeys);
 
-    Text1 = new QLineEdit(this);
+    Text1 = new VerseBox(this);
     Text1->setGeometry(Twips::rect(120, 3960, 2775, 285));
-    Text2 = new QLineEdit(this);
+    Text2 = new VerseBox(this);
     Text2->setGeometry(Twips::rect(120, 4320, 6255, 285));
     Text1->setAccessibleName(QStringLiteral("Title"));
     Text2->setAccessibleName(QStringLiteral("Text"));
-    // The boxes carry the verse into CurrentTitle / CurrentText: never cut a long one short.
-    Text1->setMaxLength(std::numeric_limits<int>::max());
-    Text2->setMaxLength(std::numeric_limits<int>::max());
 
     Command1 = button("Select", this, 120, 4680, 975, 375);
     Command2 = button("View Verse", this, 1320, 4680, 975, 375);
@@ -267,11 +264,9 @@ void frmverses::datPrimaryRS_Error(int dataErr, int& response) {
 void frmverses::showVerse(const QString& title, const QString& text) {
     m_shownTitle = title;
     m_shownText = text;
-    Text1->setText(title);
-    Text2->setText(text);
     // Both boxes show the start of their text, as a freshly filled box does.
-    Text1->setCursorPosition(0);
-    Text2->setCursorPosition(0);
+    Text1->setVerse(title);
+    Text2->setVerse(text);
     shared().CurrentText = text;
     shared().CurrentTitle = title;
 }

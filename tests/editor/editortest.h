@@ -5,6 +5,7 @@
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
+#include "editor/versebox.h"
 #include "tests/support/testsupport.h"
 
 #include <QTableView>

@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -535,7 +536,9 @@ private slots:
         }
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
-        QCOMPARE(editor->text().size(), length);
+        // The cell opens with everything selected: copying gives the whole verse.
+        QTest::keySequence(editor, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
         key(Qt::Key_Escape);
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
         key(Qt::Key_Down);
@@ -546,6 +549,50 @@ private slots:
         shared().FavSlot = 0;
         w->Command1->click();
         QCOMPARE(shared().FavTexts[0], text);
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    // A verse of a book's length is edited where the cursor is, as a short one: the cell holds
+    // only a stretch of it at a time, and what is typed lands at the right place.
+    void editingALongVerse_data() {
+        QTest::addColumn<QString>("keys"); // F2 opens the cell with all selected
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("at"); // where the typed text lands; -1: it replaced the verse
+        QTest::newRow("at the end") << "end"
+                                    << "xyz" << 50000;
+        QTest::newRow("at the start") << "home"
+                                      << "abc" << 0;
+        QTest::newRow("after moving across stretches") << "home right*4500"
+                                                       << "mid" << 4500;
+        QTest::newRow("back across stretches") << "end left*4500"
+                                               << "back" << 45500;
+        QTest::newRow("over all of it") << ""
+                                        << "new" << -1;
+    }
+    void editingALongVerse() {
+        QFETCH(QString, keys);
+        QFETCH(QString, typed);
+        QFETCH(int, at);
+        QString text;
+        for (int i = 0; text.size() < 50000; ++i)
+            text += QStringLiteral("%1 ").arg(i, 5, 10, QLatin1Char('0'));
+        text.truncate(50000);
+        QVERIFY(open({{"a", text}, {"b", "text b"}}));
+        key(Qt::Key_Right);
+        key(Qt::Key_F2);
+        for (const QString& k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList parts = k.split(QLatin1Char('*'));
+            const Qt::Key which = parts[0] == "end"    ? Qt::Key_End
+                                  : parts[0] == "home" ? Qt::Key_Home
+                                  : parts[0] == "left" ? Qt::Key_Left
+                                                       : Qt::Key_Right;
+            for (int i = 0; i < parts.value(1, QStringLiteral("1")).toInt(); ++i)
+                key(which);
+        }
+        QVERIFY(typeText(typed));
+        key(Qt::Key_Down); // leaving the row stores it
+        const QString expected = at < 0 ? typed : QString(text).insert(at, typed);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(0).text.toString(), expected);
         QVERIFY(host->messages.isEmpty());
     }
 

@@ -261,8 +261,14 @@ void DataControl::Refresh() {
     qint64 version = -1;
     try {
         // Edits made in a file that is gone or replaced cannot be saved; say so at once.
-        if (save)
-            checkFile(Database::Outcome::EditKept);
+        if (save) {
+            try {
+                checkFile(Database::Outcome::EditKept);
+            } catch (const RuntimeError& error) {
+                noteRefusal(error);
+                throw;
+            }
+        }
         // A log left by the file that was replaced would show its rows over the new file's.
         if (logIsStale())
             closeConnection();
@@ -725,18 +731,25 @@ void DataControl::commitPending(Database::Outcome outcome) {
     try {
         writePending(outcome);
     } catch (const RuntimeError& error) {
-        switch (error.number()) {
-        case RuntimeError::RowChanged:
-        case RuntimeError::FileReplaced:
-        case RuntimeError::DatabaseNotFound:
-        case RuntimeError::ItemNotFound:
-        case RuntimeError::TableNotFound:
-            m_refusal = error;
-            break;
-        default:
-            break;
-        }
+        noteRefusal(error);
         throw;
+    }
+}
+
+void DataControl::noteRefusal(const RuntimeError& error) {
+    // The failures that say the row, the table or the file changed; a lock or a full disk
+    // passes, and the edit may be saved later.
+    switch (error.number()) {
+    case RuntimeError::RowChanged:
+    case RuntimeError::FileReplaced:
+    case RuntimeError::DatabaseNotFound:
+    case RuntimeError::ItemNotFound:
+    case RuntimeError::TableNotFound:
+        if (m_hasPending)
+            m_refusal = error;
+        break;
+    default:
+        break;
     }
 }
 

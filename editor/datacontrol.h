@@ -200,6 +200,8 @@ private:
     void raiseReposition();
     void commitPending(Database::Outcome outcome = Database::Outcome::EditKept);
     void writePending(Database::Outcome outcome);
+    // Keeps the pending edits from being tried again when error refused them for good.
+    void noteRefusal(const RuntimeError& error);
     // Throws when the file opened by the last Refresh is gone or another stands in its place.
     void checkFile(Database::Outcome outcome);
     // The connection's write-ahead log belongs to a file no longer there.

@@ -27,7 +27,7 @@ const QString NewRowMark = QStringLiteral("*");
 constexpr int RowHeight = 16;
 constexpr int SelectorWidth = 14;
 // Far more characters than the widest cell shows.
-constexpr int ShownInCell = 1000;
+constexpr int ShownInCell = 500;
 // What a row shows while another program keeps it from being read: never an empty verse.
 const QString UnreadableText = QStringLiteral("(cannot be read)");
 } // namespace
@@ -228,8 +228,8 @@ protected:
 // or copying then work on all of it, as in a short cell.
 class LongLineEdit : public QLineEdit {
 public:
-    static constexpr int Stretch = 4000;
-    static constexpr int Margin = 1000;
+    static constexpr int Stretch = 2000;
+    static constexpr int Margin = 500;
 
     explicit LongLineEdit(QWidget* parent) : QLineEdit(parent) {
         setMaxLength(std::numeric_limits<int>::max());

@@ -384,7 +384,13 @@ void DataControl::Close() {
 }
 
 bool DataControl::logIsStale() const {
-    if (m_connection.isEmpty() || stampOf(m_openedPath) == m_fileStamp)
+    const FileStamp now = stampOf(m_openedPath);
+    if (m_connection.isEmpty() || now == m_fileStamp)
+        return false;
+    // The same file switched to WAL mode or checkpointed by another program says WAL in its
+    // header still; a file put in its place is another inode or (copied over) says otherwise.
+    if (now.exists && now.device == m_fileStamp.device && now.inode == m_fileStamp.inode &&
+        journalVersion(m_openedPath) == 2)
         return false;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     return q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&
@@ -394,10 +400,10 @@ bool DataControl::logIsStale() const {
 void DataControl::closeConnection() {
     if (m_connection.isEmpty())
         return;
-    // The file changed under a connection in WAL mode, which only a file put in its place
-    // does (or a checkpoint of another program): the log must not be copied into it. A file
-    // in rollback mode never has a log of its own, so one left beside it is the old file's
-    // and would hide the new content from every later reader.
+    // Another file was put in the place of the one a connection in WAL mode has open: the
+    // log must not be copied into it. A file in rollback mode never has a log of its own, so
+    // one left beside it is the old file's and would hide the new content from every later
+    // reader.
     const bool staleLog = logIsStale();
     if (staleLog)
         keepLogOnClose(m_connection);
@@ -479,8 +485,8 @@ void DataControl::checkFile(Database::Outcome outcome) {
         throw Database::fileGone(m_openedPath, true, outcome);
     if (now == m_fileStamp)
         return;
-    // In WAL mode other programs' writes go to the log, not to the file: a file that changed
-    // was put in its place, and a new connection would read it through the old file's log.
+    // In WAL mode a new connection would read a file put in its place through the old
+    // file's log.
     if (logIsStale())
         throw Database::fileGone(m_openedPath, true, outcome);
     // Written by someone else since: a file copied over this one may even carry the same

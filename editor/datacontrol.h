@@ -204,7 +204,8 @@ private:
     void noteRefusal(const RuntimeError& error);
     // Throws when the file opened by the last Refresh is gone or another stands in its place.
     void checkFile(Database::Outcome outcome);
-    // The connection's write-ahead log belongs to a file no longer there.
+    // The connection is in WAL mode and another file stands in the place of the one it
+    // opened: its write-ahead log belongs to a file no longer there.
     bool logIsStale() const;
     void closeConnection();
     // Lists the rows again after another program changed the table, keeping the current row.

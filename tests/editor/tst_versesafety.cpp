@@ -250,6 +250,23 @@ private slots:
         QCOMPARE(sortedRowTexts(path), (QStringList{"a|backup a", "b|backup b"}));
     }
 
+    // Another program switching the file to WAL mode is no replaced file: edits are saved.
+    void walSwitchedByAnotherProgram() {
+        QVERIFY(open(numberedRows(150))); // the last rows not read yet
+        OtherProgram other;
+        QVERIFY(other.exec(QStringLiteral("pragma journal_mode=wal")));
+        QVERIFY(
+            other.exec(QStringLiteral("update verses set text = 'their' where title = 't149'")));
+        QTest::mouseClick(w->datPrimaryRSBar->lastButton(), Qt::LeftButton);
+        settle();
+        QCOMPARE(w->Text2->text(), QStringLiteral("their"));
+        QVERIFY(grid()->model()->setData(grid()->model()->index(149, 1), QStringLiteral("mine")));
+        w->cmdUpdate->click();
+        QVERIFY2(host->messages.isEmpty(), qPrintable(messages().join('\n')));
+        QCOMPARE(other.value(QStringLiteral("select text from verses where title = 't149'")),
+                 QVariant(QStringLiteral("mine")));
+    }
+
     // Text another program stored in Windows-1252 shows as such and can be edited and
     // deleted; an edit stores UTF-8, and the field not edited keeps its bytes.
     void windows1252Text_data() {

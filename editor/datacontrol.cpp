@@ -4,6 +4,7 @@
 #include "app/database.h"
 #include "app/host.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -190,7 +191,12 @@ void Recordset::setBookmark(const RowBookmark& bookmark) {
 
 // --- DataControl ---
 
-DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {}
+DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {
+    // Ending the program closes no window: the connection is closed here all the same, so
+    // that a replaced file never receives the old file's log.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { closeConnection(); });
+}
 
 DataControl::~DataControl() {
     // Going away without Close: nothing is raised any more, pending edits are dropped.

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -211,10 +212,17 @@ private slots:
         QTest::addColumn<bool>("wal");
         QTest::addColumn<bool>("moved");
         QTest::addColumn<QString>("message");
-        QTest::newRow("rollback journal, copied") << false << false << "changed or removed";
-        QTest::newRow("rollback journal, moved") << false << true << "replaced by another file";
-        QTest::newRow("WAL, copied") << true << false << "replaced by another file";
-        QTest::newRow("WAL, moved") << true << true << "replaced by another file";
+        QTest::addColumn<bool>("programEnds"); // rather than the editor closing
+        QTest::newRow("rollback journal, copied")
+            << false << false << "changed or removed" << false;
+        QTest::newRow("rollback journal, moved")
+            << false << true << "replaced by another file" << false;
+        QTest::newRow("WAL, copied") << true << false << "replaced by another file" << false;
+        QTest::newRow("WAL, moved") << true << true << "replaced by another file" << false;
+        QTest::newRow("WAL, copied, program ends")
+            << true << false << "replaced by another file" << true;
+        QTest::newRow("WAL, moved, program ends")
+            << true << true << "replaced by another file" << true;
     }
     void backupRestoredOverTheOpenFile() {
         QFETCH(bool, wal);
@@ -244,9 +252,17 @@ private slots:
         QCOMPARE(host->messages.size(), 1);
         QVERIFY2(host->messages.first().text.contains(message),
                  qPrintable(host->messages.first().text));
-        w->datPrimaryRS.cancelPending();
-        w->cmdClose->click();
-        resetProgram();
+        QFETCH(bool, programEnds);
+        if (programEnds) {
+            // As Exit does: the event loop ends, no window closes.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+            QVERIFY(w->isVisible());
+        } else {
+            w->datPrimaryRS.cancelPending();
+            w->cmdClose->click();
+            resetProgram();
+        }
         QCOMPARE(sortedRowTexts(path), (QStringList{"a|backup a", "b|backup b"}));
     }
 

@@ -18,7 +18,8 @@ foreach(file changelog tessaline.1 tessaline-verses.1)
         COMMENT "Compressing ${file}")
     list(APPEND compressed ${gz})
 endforeach()
-add_custom_target(tessaline_package_docs DEPENDS ${compressed})
+# Part of every build: any install, also the tests' into a temporary prefix, copies them.
+add_custom_target(tessaline_package_docs ALL DEPENDS ${compressed})
 add_dependencies(tessaline_installable tessaline_package_docs)
 install(FILES ${package_sources}/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
         DESTINATION share/doc/tessaline)

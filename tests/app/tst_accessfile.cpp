@@ -1,0 +1,289 @@
+#include "app/accessfile.h"
+#include "app/runtimeerror.h"
+#include "tests/support/testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString fixture(const QString& name) {
+    return QStringLiteral(TESSALINE_TEST_DATA "/jet/") + name;
+}
+
+// Runs one of Debian's mdbtools programs with nothing in its environment that would change
+// how it decodes text.
+QByteArray mdbTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"MDBICONV", "MDB_ICONV", "MDB_JET3_CHARSET", "MDBOPTS"})
+        env.remove(QLatin1String(name));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+// The columns mdb-schema reports as text, memo or whole numbers: those the reader reads.
+QStringList readableColumns(const QString& file, const QString& table) {
+    const QString schema = QString::fromUtf8(
+        mdbTool(QStringLiteral("mdb-schema"), {file, QStringLiteral("-T"), table}));
+    static const QRegularExpression column(
+        QStringLiteral(R"(^\s*\[([^\]]+)\]\s+(Text|Memo/Hyperlink|Long Integer|Integer|Byte)\b)"),
+        QRegularExpression::MultilineOption);
+    QStringList names;
+    for (auto it = column.globalMatch(schema); it.hasNext();)
+        names.append(it.next().captured(1));
+    return names;
+}
+
+// mdb-export's CSV: a quoted field is text (quotes doubled inside), an unquoted one a number,
+// and an unquoted empty one a field without a value (NULL or empty text: it prints both so).
+// Rows end at a line break outside quotes.
+QList<QList<QVariant>> parseExport(const QString& csv) {
+    QList<QList<QVariant>> rows;
+    QList<QVariant> row;
+    QString field;
+    bool quoted = false, inQuotes = false;
+    const auto endField = [&] {
+        row.append(quoted || !field.isEmpty() ? QVariant(field) : QVariant());
+        field.clear();
+        quoted = false;
+    };
+    for (qsizetype i = 0; i < csv.size(); ++i) {
+        const QChar c = csv[i];
+        if (inQuotes) {
+            if (c == u'"' && i + 1 < csv.size() && csv[i + 1] == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                inQuotes = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            inQuotes = quoted = true;
+        } else if (c == u',') {
+            endField();
+        } else if (c == u'\n') {
+            endField();
+            rows.append(row);
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+QString show(const QVariant& value) {
+    return value.isNull() ? QStringLiteral("<null>") : value.toString();
+}
+
+} // namespace
+
+// The Access reader on real files made by Access: what it reads must be what Debian's
+// mdb-export prints for the same table, and its refusals must name what is wrong.
+class TestAccessFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (mdbTool(QStringLiteral("mdb-ver"), {fixture(QStringLiteral("delTestV1997.mdb"))})
+                .isEmpty())
+            QFAIL("mdb-ver does not run: install Debian's mdbtools (scripts/deps)");
+    }
+
+    void rowsEqualWhatMdbExportPrints_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("rowCount");
+        QTest::newRow("Jet 3, deleted rows") << "delTestV1997.mdb"
+                                             << "Table" << 2;
+        QTest::newRow("ACE, deleted rows") << "delTestV2007.accdb"
+                                           << "Table" << 2;
+        QTest::newRow("Jet 4, compressed Unicode") << "testUnicodeCompV2003.mdb"
+                                                   << "Table" << 8;
+        QTest::newRow("Jet 3, memos outside the row") << "test2V1997.mdb"
+                                                      << "MSP_PROJECTS" << 1;
+        QTest::newRow("Jet 4, memos outside the row") << "test2V2000.mdb"
+                                                      << "MSP_PROJECTS" << 1;
+    }
+    void rowsEqualWhatMdbExportPrints() {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        QFETCH(int, rowCount);
+        const QString path = fixture(file);
+        const QStringList columns = readableColumns(path, table);
+        QVERIFY2(columns.size() >= 2, qPrintable(columns.join(u',')));
+
+        const QList<QList<QVariant>> exported = parseExport(QString::fromUtf8(
+            mdbTool(QStringLiteral("mdb-export"),
+                    {QStringLiteral("-b"), QStringLiteral("strip"), path, table})));
+        QCOMPARE(exported.size(), rowCount + 1);
+        const QList<QVariant> header = exported.first();
+        qint64 lastDone = 0;
+        const QList<AccessFile::Row> rows =
+            AccessFile(path).rows(table, columns, [&](qint64 done, qint64 total) {
+                QCOMPARE(done, lastDone + 1);
+                QVERIFY(total >= done);
+                lastDone = done;
+            });
+        QCOMPARE(rows.size(), rowCount);
+        QCOMPARE(lastDone, qint64(rowCount));
+        for (int r = 0; r < rowCount; ++r) {
+            for (int c = 0; c < columns.size(); ++c) {
+                const QVariant expected = exported[r + 1].value(header.indexOf(columns[c]));
+                const QVariant actual = rows[r].value(c);
+                const QString where =
+                    QStringLiteral("row %1, column %2: read %3, mdb-export %4")
+                        .arg(r + 1)
+                        .arg(columns[c], show(actual).left(80), show(expected).left(80));
+                // mdb-export prints NULL and empty text alike.
+                if (expected.isNull())
+                    QVERIFY2(actual.isNull() || actual.toString().isEmpty(), qPrintable(where));
+                else
+                    QVERIFY2(actual.toString() == expected.toString(), qPrintable(where));
+            }
+        }
+    }
+
+    // The values the formats are known for, checked by themselves too, so that a reader and an
+    // mdb-export that went wrong the same way would not pass.
+    void knownValuesComeBackExactly() {
+        const QList<AccessFile::Row> unicode =
+            AccessFile(fixture(QStringLiteral("testUnicodeCompV2003.mdb")))
+                .rows(QStringLiteral("table"), {QStringLiteral("id"), QStringLiteral("UNICODE")});
+        QCOMPARE(
+            unicode.value(1),
+            (AccessFile::Row{QStringLiteral("2"), QStringLiteral("\u00e4\u00e4kk\u00f6si\u00e4")}));
+        QCOMPARE(unicode.value(2).value(1).toString(), QStringLiteral("\u041c\u0438\u0440"));
+        QCOMPARE(unicode.value(4).value(1).toString(),
+                 QStringLiteral("\u6f22\u5b57\u4eee\u540d\u4ea4\u3058\u308a\u6587"));
+
+        for (const char* file : {"test2V1997.mdb", "test2V2000.mdb"}) {
+            const QList<AccessFile::Row> project =
+                AccessFile(fixture(QLatin1String(file)))
+                    .rows(QStringLiteral("MSP_PROJECTS"), {QStringLiteral("PROJ_PROP_AUTHOR"),
+                                                           QStringLiteral("PROJ_PROP_CATEGORY")});
+            QCOMPARE(project.size(), 1);
+            const QString author = project[0][0].toString();
+            QVERIFY2(author.startsWith(QLatin1String("Jon Iles this is a a vawesrasoih")), file);
+            QCOMPARE(author.size(), 348);
+            // A memo never given a value is NULL, not empty text.
+            QVERIFY2(project[0][1].isNull(), file);
+        }
+
+        const QList<AccessFile::Row> deleted =
+            AccessFile(fixture(QStringLiteral("delTestV2007.accdb")))
+                .rows(QStringLiteral("Table"), {QStringLiteral("b"), QStringLiteral("a")});
+        QCOMPARE(deleted, (QList<AccessFile::Row>{{QStringLiteral("y"), QStringLiteral("z")},
+                                                  {QStringLiteral("u"), QStringLiteral("v")}}));
+    }
+
+    void tablesAreTheUsersOwn() {
+        QCOMPARE(AccessFile(fixture(QStringLiteral("delTestV2007.accdb"))).tables(),
+                 QStringList{QStringLiteral("Table")});
+        QCOMPARE(AccessFile(fixture(QStringLiteral("test2V2000.mdb"))).tables(),
+                 QStringList{QStringLiteral("MSP_PROJECTS")});
+    }
+
+    void refusalsNameWhatIsMissingAndWhatIsThere_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QStringList>("mentions");
+        QTest::newRow("no such table")
+            << "verses" << QStringList{"title", "text"} << int(RuntimeError::TableNotFound)
+            << QStringList{"no table 'verses'", "Its tables: 'Table'."};
+        QTest::newRow("both columns missing")
+            << "TABLE" << QStringList{"title", "text"} << int(RuntimeError::ItemNotFound)
+            << QStringList{"no columns 'title' or 'text'", "Its columns: 'a', 'b'."};
+        QTest::newRow("one column missing")
+            << "Table" << QStringList{"A", "text"} << int(RuntimeError::ItemNotFound)
+            << QStringList{"no column 'text'.", "Its columns: 'a', 'b'."};
+    }
+    void refusalsNameWhatIsMissingAndWhatIsThere() {
+        QFETCH(QString, table);
+        QFETCH(QStringList, columns);
+        QFETCH(int, number);
+        QFETCH(QStringList, mentions);
+        try {
+            AccessFile(fixture(QStringLiteral("delTestV1997.mdb"))).rows(table, columns);
+            QFAIL("read a table or column that is not there");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), number);
+            for (const QString& words : mentions)
+                QVERIFY2(error.description().contains(words), qPrintable(error.description()));
+        }
+    }
+
+    void columnWithoutTextIsRefused() {
+        try {
+            AccessFile(fixture(QStringLiteral("test2V2000.mdb")))
+                .rows(QStringLiteral("MSP_PROJECTS"),
+                      {QStringLiteral("PROJ_NAME"), QStringLiteral("RESERVED_BINARY_DATA")});
+            QFAIL("read binary data as text");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), int(RuntimeError::TypeMismatch));
+            QVERIFY2(error.description().contains(QLatin1String("'RESERVED_BINARY_DATA'")),
+                     qPrintable(error.description()));
+        }
+    }
+
+    void signatureTellsAccessFilesWhateverTheirName_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("access");
+        QFile jet3(fixture(QStringLiteral("delTestV1997.mdb")));
+        QFile ace(fixture(QStringLiteral("delTestV2007.accdb")));
+        QVERIFY(jet3.open(QIODevice::ReadOnly) && ace.open(QIODevice::ReadOnly));
+        QTest::newRow("Jet") << jet3.read(4096) << true;
+        QTest::newRow("ACE") << ace.read(4096) << true;
+        QTest::newRow("SQLite") << QByteArray("SQLite format 3\0", 16) << false;
+        QTest::newRow("text naming Jet") << QByteArray("Standard Jet DB and more") << false;
+        QTest::newRow("signature cut short") << QByteArray("\0\1\0\0Standard Jet", 16) << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void signatureTellsAccessFilesWhateverTheirName() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, access);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.txt"));
+        QVERIFY(writeFile(path, bytes));
+        QCOMPARE(AccessFile::hasSignature(path), access);
+    }
+
+    // Damage libmdb cannot read past is reported, never read as fewer or empty rows.
+    void damagedFilesAreRefused_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("keep"); // bytes kept from the start
+        QTest::newRow("Jet 3 header only") << "delTestV1997.mdb" << 2048;
+        QTest::newRow("Jet 4 first page only") << "test2V2000.mdb" << 4096;
+        QTest::newRow("ACE first page only") << "delTestV2007.accdb" << 4096;
+    }
+    void damagedFilesAreRefused() {
+        QFETCH(QString, file);
+        QFETCH(int, keep);
+        QFile original(fixture(file));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        QVERIFY(writeFile(path, original.read(keep)));
+        QVERIFY(AccessFile::hasSignature(path));
+        try {
+            AccessFile access(path);
+            const QStringList tables = access.tables();
+            access.rows(tables.value(0, QStringLiteral("Table")), {QStringLiteral("a")});
+            QFAIL("read a damaged file");
+        } catch (const RuntimeError& error) {
+            QVERIFY2(error.description().contains(path), qPrintable(error.description()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccessFile)
+#include "tst_accessfile.moc"

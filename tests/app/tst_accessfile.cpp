@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -183,6 +184,39 @@ private slots:
                 .rows(QStringLiteral("Table"), {QStringLiteral("b"), QStringLiteral("a")});
         QCOMPARE(deleted, (QList<AccessFile::Row>{{QStringLiteral("y"), QStringLiteral("z")},
                                                   {QStringLiteral("u"), QStringLiteral("v")}}));
+    }
+
+    // libmdb would take the encodings from the environment: whatever it holds, Jet 3 text is
+    // read in the code page the file names (Windows-1252 here) and everything comes as UTF-8.
+    void textIgnoresEncodingsInTheEnvironment() {
+        QFile original(fixture(QStringLiteral("delTestV1997.mdb")));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QByteArray bytes = original.readAll();
+        // The first row's two one-letter values, "z" and "y", become "\xe4" and "\x80".
+        const qsizetype at = bytes.indexOf("\x02zy\x03");
+        QVERIFY(at > 0 && bytes.indexOf("\x02zy\x03", at + 1) < 0);
+        bytes[at + 1] = '\xe4';
+        bytes[at + 2] = '\x80';
+        QTemporaryDir dir;
+        const QString jet3 = dir.filePath(QStringLiteral("cp1252.mdb"));
+        QVERIFY(writeFile(jet3, bytes));
+        QCOMPARE(QString::fromUtf8(mdbTool(QStringLiteral("mdb-export"), {jet3, "Table"})),
+                 QStringLiteral("a,b\n\"\u00e4\",\"\u20ac\"\n\"v\",\"u\"\n"));
+
+        const QByteArray savedCharset = qgetenv("MDB_JET3_CHARSET");
+        const QByteArray savedOutput = qgetenv("MDBICONV");
+        qputenv("MDB_JET3_CHARSET", "CP1251");
+        qputenv("MDBICONV", "ISO-8859-1");
+        const auto restore = qScopeGuard([&] {
+            qputenv("MDB_JET3_CHARSET", savedCharset);
+            qputenv("MDBICONV", savedOutput);
+        });
+        QCOMPARE(AccessFile(jet3).rows(QStringLiteral("Table"), {"a", "b"}).value(0),
+                 (AccessFile::Row{QStringLiteral("\u00e4"), QStringLiteral("\u20ac")}));
+        QCOMPARE(AccessFile(fixture(QStringLiteral("testUnicodeCompV2003.mdb")))
+                     .rows(QStringLiteral("Table"), {"Unicode"})
+                     .value(1),
+                 (AccessFile::Row{QStringLiteral("\u00e4\u00e4kk\u00f6si\u00e4")}));
     }
 
     void tablesAreTheUsersOwn() {

@@ -100,11 +100,8 @@ void syncFolder(const QString& folder) {
 std::optional<Converted> convertIfAccess(const QString& path, const Names& names) {
     if (!AccessFile::hasSignature(path))
         return std::nullopt;
-    QList<AccessFile::Row> rows;
-    {
-        const AccessFile access(path);
-        rows = access.rows(names.table, {names.title, names.text});
-    }
+    const QList<AccessFile::Row> rows =
+        AccessFile::readGuarded(path, names.table, {names.title, names.text});
 
     const QFileInfo info(path);
     const QString folder = info.absolutePath();

@@ -2,8 +2,19 @@
 
 #include "app/database.h"
 
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QtEndian>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 // libmdb's header wraps its own include of glib in extern "C", which C++ templates in glib's
@@ -17,6 +28,8 @@ namespace {
 // The longest value the reader accepts: a verse is far shorter, and a larger length read from
 // the file means damage rather than text.
 constexpr guint32 LongestValueBytes = 16u << 20;
+
+int stallTimeoutMs = 20000;
 
 // libmdb takes its output encoding and a Jet 3 file's code page from the environment
 // (MDBICONV, MDB_JET3_CHARSET); the reader needs UTF-8, and the code page the file names.
@@ -230,4 +243,150 @@ QList<AccessFile::Row> AccessFile::rows(const QString& table, const QStringList&
             progress(result.size(), qMax(total, qint64(result.size())));
     }
     return result;
+}
+
+namespace {
+
+// What the reading child tells its parent: messages of one kind byte and a payload, each
+// framed as a QDataStream byte array.
+enum Kind : char { Step = 'P', Rows = 'R', Failure = 'E' };
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
+}
+
+template <class... Values> bool send(int fd, Kind kind, const Values&... values) {
+    QByteArray payload;
+    {
+        QDataStream stream(&payload, QIODevice::WriteOnly);
+        stream << qint8(kind);
+        (stream << ... << values);
+    }
+    QByteArray framed;
+    QDataStream frame(&framed, QIODevice::WriteOnly);
+    frame << payload;
+    return writeAll(fd, framed);
+}
+
+[[noreturn]] void readInChild(int fd, const QString& path, const QString& table,
+                              const QStringList& columns) {
+    // libmdb's warnings on a damaged file run to thousands of lines; the parent says what is
+    // wrong in a sentence.
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    if (quiet >= 0) {
+        ::dup2(quiet, STDOUT_FILENO);
+        ::dup2(quiet, STDERR_FILENO);
+    }
+    QElapsedTimer sinceStep;
+    sinceStep.start();
+    bool sent = false;
+    try {
+        const QList<AccessFile::Row> rows =
+            AccessFile(path).rows(table, columns, [&](qint64 done, qint64 total) {
+                if (done == total || sinceStep.elapsed() >= 20) {
+                    send(fd, Step, done, total);
+                    sinceStep.restart();
+                }
+            });
+        sent = send(fd, Rows, rows);
+    } catch (const RuntimeError& error) {
+        sent = send(fd, Failure, qint32(error.number()), error.description());
+    } catch (...) {
+    }
+    ::_exit(sent ? 0 : 1);
+}
+
+// Ends the child however the parent leaves: a child still reading is stopped.
+struct Child {
+    pid_t pid = -1;
+    int fd = -1;
+    ~Child() {
+        if (fd >= 0)
+            ::close(fd);
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+};
+
+} // namespace
+
+QList<AccessFile::Row> AccessFile::readGuarded(const QString& path, const QString& table,
+                                               const QStringList& columns,
+                                               const Progress& progress) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        throw Database::accessUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+    Child child;
+    child.pid = ::fork();
+    if (child.pid == 0) {
+        ::close(pipeFds[0]);
+        readInChild(pipeFds[1], path, table, columns);
+    }
+    ::close(pipeFds[1]);
+    child.fd = pipeFds[0];
+    if (child.pid < 0)
+        throw Database::accessUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
+
+    QByteArray received;
+    QDeadlineTimer stall(stallTimeoutMs);
+    for (;;) {
+        // Every whole message received so far.
+        while (received.size() >= 4) {
+            const quint32 length = qFromBigEndian<quint32>(received.constData());
+            if (quint32(received.size() - 4) < length)
+                break;
+            QDataStream stream(received.mid(4, length));
+            received.remove(0, 4 + qsizetype(length));
+            qint8 kind = 0;
+            stream >> kind;
+            if (kind == Step) {
+                qint64 done = 0, total = 0;
+                stream >> done >> total;
+                if (progress)
+                    progress(done, total);
+            } else if (kind == Rows) {
+                QList<Row> rows;
+                stream >> rows;
+                if (stream.status() == QDataStream::Ok)
+                    return rows;
+            } else if (kind == Failure) {
+                qint32 number = 0;
+                QString description;
+                stream >> number >> description;
+                throw RuntimeError(number, description);
+            }
+        }
+        pollfd ready{child.fd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(qMax<qint64>(0, stall.remainingTime())));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled == 0)
+            throw Database::accessUnreadable(
+                path, QStringLiteral("libmdb made no progress on it for %1 seconds")
+                          .arg(stallTimeoutMs / 1000.0));
+        char buffer[65536];
+        const ssize_t n = ::read(child.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw Database::accessUnreadable(path, QStringLiteral("libmdb failed on it"));
+        received.append(buffer, n);
+        stall = QDeadlineTimer(stallTimeoutMs);
+    }
+}
+
+void AccessFile::setStallTimeoutMs(int ms) {
+    stallTimeoutMs = ms;
 }

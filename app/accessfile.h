@@ -38,6 +38,14 @@ public:
     QList<Row> rows(const QString& table, const QStringList& columns,
                     const Progress& progress = {}) const;
 
+    // The same read in a child process, so that a file that makes libmdb crash or loop for
+    // ever (some damaged ones do) ends in an error saying so rather than taking the program
+    // with it: a child that stops making progress for the stall time is stopped.
+    static QList<Row> readGuarded(const QString& path, const QString& table,
+                                  const QStringList& columns, const Progress& progress = {});
+    // How long readGuarded waits for a sign of progress (tests shorten it).
+    static void setStallTimeoutMs(int ms);
+
 private:
     QString m_path;
     struct Handle;

@@ -63,7 +63,7 @@ AccessConversion::Names names(const QCommandLineParser& parser) {
 QList<Companion::Verse> read(const QString& path, const AccessConversion::Names& names,
                              const Companion::Progress& progress) {
     const QList<AccessFile::Row> rows =
-        AccessFile(path).rows(names.table, {names.title, names.text}, progress);
+        AccessFile::readGuarded(path, names.table, {names.title, names.text}, progress);
     QList<Companion::Verse> verses;
     verses.reserve(rows.size());
     for (const AccessFile::Row& row : rows)

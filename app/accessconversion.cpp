@@ -100,8 +100,15 @@ void syncFolder(const QString& folder) {
 std::optional<Converted> convertIfAccess(const QString& path, const Names& names) {
     if (!AccessFile::hasSignature(path))
         return std::nullopt;
-    const QList<AccessFile::Row> rows =
-        AccessFile::readGuarded(path, names.table, {names.title, names.text});
+    QList<AccessFile::Row> rows;
+    try {
+        rows = AccessFile::readGuarded(path, names.table, {names.title, names.text});
+    } catch (const RuntimeError& error) {
+        if (error.number() == RuntimeError::TableNotFound ||
+            error.number() == RuntimeError::ItemNotFound)
+            throw Database::conversionNeedsNames(error);
+        throw;
+    }
 
     const QFileInfo info(path);
     const QString folder = info.absolutePath();

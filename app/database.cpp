@@ -230,6 +230,17 @@ RuntimeError accessValueDamaged(const QString& path, const QString& table, const
                             .arg(table));
 }
 
+RuntimeError conversionNeedsNames(const RuntimeError& cause) {
+    return RuntimeError(cause.number(),
+                        cause.description() +
+                            QStringLiteral(" Tessaline converts a table 'verses' with columns "
+                                           "'title' and 'text'. For verses kept under other "
+                                           "names: rename the file (say to old.mdb), install "
+                                           "Tessaline again for a new verses.mdb, then run "
+                                           "tessaline-verses import old.mdb --table NAME "
+                                           "--title-column NAME --text-column NAME."));
+}
+
 RuntimeError conversionNotWritten(const QString& path, const QString& why, bool diskFull,
                                   bool folderReadOnly) {
     const QString folder = QFileInfo(path).absolutePath();

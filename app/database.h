@@ -68,6 +68,9 @@ RuntimeError accessColumnNotText(const QString& path, const QString& table, cons
 // A value could not be read back whole (row counted from 1 in stored order).
 RuntimeError accessValueDamaged(const QString& path, const QString& table, const QString& column,
                                 qint64 row);
+// Start-up found no table or column to convert (cause): the same, saying how to bring verses
+// kept under other names.
+RuntimeError conversionNeedsNames(const RuntimeError& cause);
 // The converted copy of the Access database at path could not be written; the original is
 // untouched. folderReadOnly: the folder refused the new file.
 RuntimeError conversionNotWritten(const QString& path, const QString& why, bool diskFull,

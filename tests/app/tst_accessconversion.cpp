@@ -96,7 +96,8 @@ private slots:
         QFETCH(QString, tables);
         useFixture(file);
         failsLeavingAllAsItWas(RuntimeError::TableNotFound,
-                               {db(), QStringLiteral("has no table 'verses'"), tables});
+                               {db(), QStringLiteral("has no table 'verses'"), tables,
+                                QStringLiteral("tessaline-verses import old.mdb --table NAME")});
         QCOMPARE(bytesOf(db()), bytesOf(fixture(file)));
     }
 

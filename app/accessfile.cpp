@@ -78,7 +78,7 @@ QString notText(int type) {
     case MDB_BINARY:
         return QStringLiteral("pictures or other binary data");
     default:
-        return QStringLiteral("numbers or other values");
+        return QStringLiteral("decimal numbers or other values");
     }
 }
 

@@ -87,6 +87,21 @@ private slots:
         QCOMPARE(versesIn(Paths::versesPath()), verses);
     }
 
+    void progressOnATerminal() {
+        const QString file = fixture(QStringLiteral("testUnicodeCompV2003.mdb"));
+        Companion::RunSettings terminal;
+        terminal.progress = true;
+        const CompanionRun run = runCompanion(importing(file, {"--table", "Table", "--title-column",
+                                                               "ID", "--text-column", "Unicode"}),
+                                              terminal);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("\rReading %1: 100%").arg(file)) &&
+                     run.out.contains(QStringLiteral("\rAdding to the database: 100%")) &&
+                     run.out.endsWith(
+                         QStringLiteral("\rAdded 8 verses to '%1'.\n").arg(Paths::versesPath())),
+                 qPrintable(run.out));
+    }
+
     void wrongNamesAreRefusedWithThoseThereAre_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QStringList>("mentions");

@@ -124,7 +124,11 @@ std::optional<Converted> convertIfAccess(const QString& path, const Names& names
     const auto removeJournal =
         qScopeGuard([&] { QFile::remove(tempPath + QLatin1String("-journal")); });
     writeVerses(tempPath, path, rows);
-    QFile::setPermissions(tempPath, QFile::permissions(path));
+    // Readable by those who could read the original, and writable by its owner even when the
+    // original was not: the editor writes to it.
+    const QFile::Permissions forEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                           QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QFile::setPermissions(tempPath, (QFile::permissions(path) & forEveryone) | QFile::WriteOwner);
 
     const QString kept = keepOriginal(path);
     if (::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) !=

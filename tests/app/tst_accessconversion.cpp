@@ -70,6 +70,30 @@ class TestAccessConversion : public ProgramTestCase {
         QCOMPARE(folderContents(dir->path()), before);
     }
 
+    // Permissions do not stop root, and a write past a file size limit raises SIGXFSZ: such
+    // tests run again in a child with the signal at its default and, under root, as nobody.
+    static bool inChild() { return qEnvironmentVariableIsSet("TESSALINE_CONVERSION_CHILD"); }
+    // Whether the current test passed in the child, and what it printed.
+    static std::pair<bool, QByteArray> runInChild() {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TESSALINE_CONVERSION_CHILD"), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(97);
+        });
+        const QString tag = QLatin1String(QTest::currentDataTag());
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QLatin1String(QTest::currentTestFunction()) +
+                     (tag.isEmpty() ? QString() : u':' + tag)});
+        const bool finished = child.waitForFinished(60000);
+        return {finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                child.readAll()};
+    }
+
 private slots:
     void init() { ProgramTestCase::init(); }
     void cleanup() {
@@ -223,6 +247,25 @@ private slots:
                  qPrintable(host->messages[0].text));
     }
 
+    void convertedFileIsWritableWhereTheOriginalWasNot() {
+        if (!inChild()) {
+            const auto [ok, output] = runInChild();
+            QVERIFY2(ok, output.constData());
+            return;
+        }
+        useFixture(QStringLiteral("delTestV1997.mdb"));
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(db(), readOnly));
+        AccessConversion::setStartUpNames({"Table", "a", "b"});
+        QVERIFY(start());
+        const QFile::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFile::permissions(db()) & all, readOnly | QFile::WriteOwner);
+        QCOMPARE(QFile::permissions(dir->file(QStringLiteral("verses-access.mdb"))) & all,
+                 readOnly);
+    }
+
     // A disk that takes no more (a file size limit stands in for it, whoever runs the test)
     // and a folder that cannot be written: nothing changes, and the user is told why.
     void unwritableFolderOrFullDiskLeavesBothFiles_data() {
@@ -238,26 +281,9 @@ private slots:
         QFETCH(QString, obstacle);
         QFETCH(int, number);
         QFETCH(QString, advice);
-        // A write past the limit raises SIGXFSZ, and permissions do not stop root: the test
-        // reruns itself in a child with the signal at its default and, under root, as nobody.
-        if (!qEnvironmentVariableIsSet("TESSALINE_CONVERSION_CHILD")) {
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("TESSALINE_CONVERSION_CHILD"), QStringLiteral("1"));
-            child.setProcessEnvironment(env);
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.setChildProcessModifier([] {
-                std::signal(SIGXFSZ, SIG_DFL);
-                if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                    ::_exit(97);
-            });
-            child.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("%1:%2").arg(QLatin1String(QTest::currentTestFunction()),
-                                                     QLatin1String(QTest::currentDataTag()))});
-            QVERIFY(child.waitForFinished(60000));
-            const QByteArray output = child.readAll();
-            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                     output.constData());
+        if (!inChild()) {
+            const auto [ok, output] = runInChild();
+            QVERIFY2(ok, output.constData());
             if (output.contains("SKIP   :"))
                 QSKIP(output.constData());
             return;

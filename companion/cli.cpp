@@ -112,8 +112,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
                                                    "file name's ending)."),
                                     QStringLiteral("FORMAT"));
     const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("The verse database (default: verses.mdb beside "
-                                               "the program)."),
+                                QStringLiteral("The verse database (default: Tessaline's own, "
+                                               "in ~/.local/share/tessaline when installed, "
+                                               "else beside the program)."),
                                 QStringLiteral("PATH"));
     parser.addOptions({help, bible, eachVerse, format, db});
     parser.addOptions(AccessImport::options());

@@ -235,10 +235,11 @@ RuntimeError conversionNeedsNames(const RuntimeError& cause) {
                         cause.description() +
                             QStringLiteral(" Tessaline converts a table 'verses' with columns "
                                            "'title' and 'text'. For verses kept under other "
-                                           "names: rename the file (say to old.mdb), install "
-                                           "Tessaline again for a new verses.mdb, then run "
-                                           "tessaline-verses import old.mdb --table NAME "
-                                           "--title-column NAME --text-column NAME."));
+                                           "names: rename the file (say to old.mdb), put the "
+                                           "sample verses.mdb from Tessaline's program folder in "
+                                           "its place, then run tessaline-verses import old.mdb "
+                                           "--table NAME --title-column NAME --text-column "
+                                           "NAME."));
 }
 
 RuntimeError conversionNotWritten(const QString& path, const QString& why, bool diskFull,

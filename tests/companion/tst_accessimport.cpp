@@ -56,6 +56,10 @@ private slots:
             << "test2V1997.mdb" << QStringList{"--table",   "MSP_PROJECTS",  "--title-column",
                                                "PROJ_NAME", "--text-column", "PROJ_PROP_AUTHOR"}
             << QList<Verse>{} << 1;
+        QTest::newRow("Jet 4, memo outside the row")
+            << "test2V2000.mdb" << QStringList{"--table",   "MSP_PROJECTS",  "--title-column",
+                                               "PROJ_NAME", "--text-column", "PROJ_PROP_AUTHOR"}
+            << QList<Verse>{} << 1;
     }
     void importsEachFormatOnce() {
         QFETCH(QString, file);

@@ -17,6 +17,7 @@ public:
     enum : int {
         InvalidArgument = 5,
         SubscriptOutOfRange = 9,
+        TypeMismatch = 13,
         Internal = 51, // a failure outside the program's own errors
         FileNotFound = 53,
         DiskFull = 61,

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/accessconversion.h"
 #include "app/forms.h"
 #include "app/host.h"
 #include "app/module1.h"
@@ -9,7 +10,12 @@
 #include "practice/form1.h"
 
 void Main() {
-    VerseLibrary::attach(Paths::versesPath());
+    const QString path = Paths::versesPath();
+    // A verses.mdb kept by Access becomes the SQLite file the program works on, once.
+    if (const auto converted =
+            AccessConversion::convertIfAccess(path, AccessConversion::startUpNames()))
+        Host::messageBox(AccessConversion::message(path, *converted));
+    VerseLibrary::attach(path);
     shared().PracticeMode = 0;
     Forms::show<Form1>();
 }

@@ -46,7 +46,8 @@ the word; Hint uncovers one letter when you are stuck. Six favourite verses,
 a verse card and a verse editor complete it.
 
 tessaline-verses adds verses from the Bibles installed for the SWORD library
-and from text, TSV or CSV files.
+and from text, TSV or CSV files or Access databases; a verses.mdb kept in
+Access is converted on the first start.
 
 Each user's verses and favourites live in ~/.local/share/tessaline.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,7 +1,9 @@
 #include "companion/cli.h"
 
+#include "app/accessfile.h"
 #include "app/paths.h"
 #include "app/runtimeerror.h"
+#include "companion/accessimport.h"
 #include "companion/bibles.h"
 #include "companion/versefile.h"
 #include "companion/versestore.h"
@@ -94,7 +96,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
                        "  bibles                  list the installed Bibles\n"
                        "  add REFERENCE...        add verses, e.g. \"John 3:16\" \"Ps 23:1-3\"\n"
                        "  import FILE             add the verses of a TSV, CSV or text file\n"
-                       "  export FILE             write every verse to a UTF-8 CSV file"));
+                       "  export FILE             write every verse to a UTF-8 CSV file") +
+        AccessImport::help());
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption bible(QStringLiteral("bible"),
@@ -114,6 +117,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
                                                "else beside the program)."),
                                 QStringLiteral("PATH"));
     parser.addOptions({help, bible, eachVerse, format, db});
+    parser.addOptions(AccessImport::options());
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("bibles, add, import or export."));
 
@@ -127,6 +131,11 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
         const QStringList args = parser.positionalArguments();
         const QString command = args.value(0);
         const QStringList operands = args.mid(1);
+        const bool accessFile =
+            command == u"import" && operands.size() == 1 && AccessFile::hasSignature(operands[0]);
+        if (const QString wrong = AccessImport::misuse(parser, command, accessFile);
+            !wrong.isEmpty())
+            throw UsageError{wrong};
         const auto only = [&](const QString& name,
                               std::initializer_list<const QCommandLineOption*> allowed) {
             for (const QCommandLineOption* option : {&bible, &eachVerse, &format})
@@ -183,6 +192,14 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
             if (operands.size() != 1)
                 throw UsageError{QStringLiteral("'import' needs one file name.")};
             const QString file = operands[0];
+            if (accessFile)
+                return addAll(
+                    [&] {
+                        return AccessImport::read(
+                            file, AccessImport::names(parser),
+                            progress.step(QStringLiteral("Reading %1").arg(file)));
+                    },
+                    dbPath, progress, out);
             std::optional<VerseFile::Format> fileFormat =
                 parser.isSet(format) ? VerseFile::formatNamed(parser.value(format))
                                      : VerseFile::formatOf(file);

@@ -65,6 +65,14 @@ void FormBase::paintEvent(QPaintEvent*) {
     Form_Paint();
 }
 
+void FormBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The focus is marked from the first showing, not only after the first Tab: a keyboard
+    // user must see where Enter and Space will land. Showing a window clears the mark's flag,
+    // so it is set again here.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void FormBase::closeEvent(QCloseEvent* event) {
     event->accept();
     Form_Unload(event);

@@ -261,7 +261,8 @@ protected:
             option->state |= QStyle::State_Selected;
         else
             option->state &= ~QStyle::State_Selected;
-        option->state &= ~QStyle::State_HasFocus;
+        // The view marks its current cell as focused while it has the focus: that frame shows
+        // keyboard users that the grid takes their keys.
     }
 
     bool eventFilter(QObject* object, QEvent* event) override {

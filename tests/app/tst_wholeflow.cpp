@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app/paths.h"
 #include "app/startup.h"
+#include "card/form3.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
@@ -117,6 +118,33 @@ private slots:
         QCOMPARE(host->messages.size(), 1);
         QCOMPARE(practice.Label1->spokenText(), QStringLiteral("--- -- --- ------."));
         QCOMPARE(QApplication::activeWindow(), &practice);
+    }
+
+    // The control that has the focus when a window first shows is marked as such, before any
+    // Tab: a keyboard user sees where Enter and Space will land.
+    void focusIsMarkedFromTheFirstShowing() {
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}, {"b", "y"}}));
+        QVERIFY(start());
+        QStringList unmarked;
+        auto check = [&](QWidget& window, QWidget* focused, QWidget* elsewhere) {
+            QVERIFY(activate(window));
+            QCOMPARE(QApplication::focusWidget(), focused);
+            const QImage marked = focused->grab().toImage();
+            elsewhere->setFocus(Qt::OtherFocusReason);
+            if (focused->grab().toImage() == marked)
+                unmarked << QString::fromLatin1(window.metaObject()->className());
+            focused->setFocus(Qt::OtherFocusReason);
+        };
+        Form1& practice = Forms::get<Form1>();
+        check(practice, practice.Command1, practice.Command6);
+        Form4& favourites = Forms::show<Form4>();
+        check(favourites, favourites.Command1[0], favourites.Command2);
+        frmverses& editor = Forms::show<frmverses>();
+        check(editor, editor.grdDataGrid->view(), editor.Command1);
+        shared().CurrentTitle = QStringLiteral("Card");
+        Form3& card = Forms::show<Form3>();
+        check(card, card.Command1, card.Label1);
+        QCOMPARE(unmarked.join(QLatin1String(", ")), QString());
     }
 
     // What a screen reader finds in each window, read through the accessible tree.

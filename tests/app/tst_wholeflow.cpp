@@ -12,6 +12,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QAccessible>
+#include <QAccessibleTableInterface>
 #include <QFile>
 #include <QTableView>
 #include <QTimer>
@@ -182,6 +183,50 @@ private slots:
         for (const char* name : {"table: Edit Verses", "box: Title", "box: Text", "button: Select",
                                  "button: View Verse"})
             QVERIFY2(editor.contains(QLatin1String(name)), name);
+        QVERIFY(names(Forms::show<Form3>()).contains(QStringLiteral("label: Verse")));
+        // A picture button's description says what it does; its name is not read twice.
+        for (QWidget* button : Forms::get<Form1>().findChildren<PictureButton*>()) {
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(button);
+            const QString description = node->text(QAccessible::Description);
+            QVERIFY(!description.isEmpty());
+            QVERIFY2(description != node->text(QAccessible::Name), qPrintable(description));
+        }
+    }
+
+    // The grid's current cell is the focused one only while the grid has the focus.
+    void gridCellIsFocusedOnlyWhileTheGridIs() {
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}, {"b", "y"}, {"c", "z"}}));
+        QVERIFY(start());
+        Forms::show<Form4>();
+        frmverses& editor = Forms::show<frmverses>();
+        QVERIFY(activate(editor));
+        QTableView* view = editor.grdDataGrid->view();
+        QCOMPARE(QApplication::focusWidget(), view);
+        QVERIFY(pressKey(Qt::Key_Down));
+        QVERIFY(pressKey(Qt::Key_Right));
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(view)->tableInterface();
+        QVERIFY(table);
+        auto focusedCells = [&] {
+            QStringList focused;
+            for (int row = 0; row < 3; ++row)
+                for (int column = 0; column < 2; ++column)
+                    if (table->cellAt(row, column)->state().focused)
+                        focused << QStringLiteral("%1,%2").arg(row).arg(column);
+            return focused.join(QLatin1Char(' '));
+        };
+        QCOMPARE(focusedCells(), QStringLiteral("1,1"));
+        const QImage cursor = view->viewport()->grab().toImage();
+
+        QVERIFY(pressKey(Qt::Key_Tab));
+        QVERIFY(QApplication::focusWidget() != view);
+        QCOMPARE(focusedCells(), QString());
+        QCOMPARE(shared().CurrentTitle, QStringLiteral("b"));
+
+        QVERIFY(pressKey(Qt::Key_Backtab));
+        QCOMPARE(QApplication::focusWidget(), view);
+        QCOMPARE(focusedCells(), QStringLiteral("1,1"));
+        QCOMPARE(view->viewport()->grab().toImage(), cursor);
     }
 
     // The editor stays loaded but hidden after Select; closing the windows on screen still

@@ -34,7 +34,8 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     FormBase::setBackdrop([](FormBase& target) {
         Form1& main = Forms::get<Form1>();
         Backdrop::paint(target, {main.Picture1->pixmap(), main.Picture1ScaleWidth(),
-                                 main.Picture1ScaleHeight()});
+                                 main.Picture1ScaleHeight(),
+                                 Form1::Picture1Tiles(target.devicePixelRatioF())});
     });
     // The program ends when the last window on screen closes. A window still loaded but
     // hidden (the editor after Select) is closed properly first, so it can save what it holds.

@@ -20,34 +20,54 @@ namespace {
 
 class WidgetSurface : public Surface {
 public:
-    WidgetSurface(FormBase& form, const QPixmap& picture)
-        : m_form(form), m_painter(&form), m_picture(picture) {
-        // A finer picture than the screen (the 200 % one at 150 %) is scaled down smoothly.
-        m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    WidgetSurface(FormBase& form, const Tile& tile)
+        : m_form(form), m_painter(&form), m_tile(tile), m_ratio(form.devicePixelRatioF()) {
+        if (!tile.block.isNull()) {
+            // The block is in the screen's own pixels: drawn without any scaling.
+            m_painter.setTransform(QTransform::fromScale(1 / m_ratio, 1 / m_ratio));
+        } else if (tile.picture.devicePixelRatio() != m_ratio) {
+            // A finer picture than the screen (the 200 % one at 125 %) is scaled down smoothly.
+            // Only then: the smooth path is slower even where nothing is scaled.
+            m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        }
     }
 
     double scaleWidth() const override { return m_form.ScaleWidth(); }
     double scaleHeight() const override { return m_form.ScaleHeight(); }
 
     void paintPicture(double x, double y, double width, double height) override {
+        if (!m_tile.block.isNull()) {
+            // Each tile covers the screen pixels between its rounded edges, filled from the
+            // block where that pixel falls in it, so every pixel is one of the block's.
+            const auto at = [this](double twips) {
+                return qRound(twips / Twips::PerPixel * m_ratio);
+            };
+            const QRect to(QPoint(at(x), at(y)), QPoint(at(x + width) - 1, at(y + height) - 1));
+            const QSize block = m_tile.block.size();
+            m_painter.drawTiledPixmap(to, m_tile.block,
+                                      QPoint(to.left() % block.width(), to.top() % block.height()));
+            return;
+        }
+        const QPixmap& picture = m_tile.picture;
         const QRectF to(x / Twips::PerPixel, y / Twips::PerPixel, width / Twips::PerPixel,
                         height / Twips::PerPixel);
-        if (to.size() == m_picture.deviceIndependentSize())
-            m_painter.drawPixmap(to.topLeft(), m_picture);
+        if (to.size() == picture.deviceIndependentSize())
+            m_painter.drawPixmap(to.topLeft(), picture);
         else
-            m_painter.drawPixmap(to, m_picture, QRectF(m_picture.rect()));
+            m_painter.drawPixmap(to, picture, QRectF(picture.rect()));
     }
 
 private:
     FormBase& m_form;
     QPainter m_painter;
-    const QPixmap& m_picture;
+    const Tile& m_tile;
+    const qreal m_ratio;
 };
 
 } // namespace
 
 void paint(FormBase& target, const Tile& tile) {
-    WidgetSurface surface(target, tile.picture);
+    WidgetSurface surface(target, tile);
     paintTiles(surface, tile.width, tile.height);
 }
 

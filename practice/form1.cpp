@@ -9,6 +9,17 @@
 #include "look/picture.h"
 #include "practice/picturebutton.h"
 
+#include <QHash>
+
+namespace {
+
+// The backdrop's picture, in the variants Look chooses from.
+QString picture1File() {
+    return QStringLiteral(":/images/picture1.bmp");
+}
+
+} // namespace
+
 Form1::Form1() {
     setWindowTitle(QStringLiteral("Tessaline"));
     setClientSizeTwips(8955, 5505);
@@ -45,8 +56,7 @@ Form1::Form1() {
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(Twips::rect(600, 480, 2625, 2520));
-    Picture1->setPixmap(
-        Look::picture(QStringLiteral(":/images/picture1.bmp"), devicePixelRatioF()));
+    Picture1->setPixmap(Look::picture(picture1File(), devicePixelRatioF()));
     Picture1->hide();
 
     connect(Command1, &QAbstractButton::clicked, this, &Form1::Command1_Click);
@@ -64,6 +74,16 @@ double Form1::Picture1ScaleWidth() const {
 }
 double Form1::Picture1ScaleHeight() const {
     return Twips::fromPx(Picture1->pixmap().deviceIndependentSize().height());
+}
+
+QPixmap Form1::Picture1Tiles(qreal devicePixelRatio) {
+    static QHash<qreal, QPixmap> read;
+    const auto found = read.constFind(devicePixelRatio);
+    if (found != read.constEnd())
+        return *found;
+    const QPixmap block = QPixmap::fromImage(Look::tiles(picture1File(), devicePixelRatio));
+    read.insert(devicePixelRatio, block);
+    return block;
 }
 
 void Form1::PrepareVerse() {

@@ -93,6 +93,24 @@ private slots:
         QCOMPARE(picture.devicePixelRatio(), ratio > 1 ? 2.0 : 1.0);
         const QImage shot = card.grab().toImage();
         QCOMPARE(shot.size(), card.size() * ratio);
+        if (ratio == 1.5) {
+            // A tile is 256.5 pixels wide: every pixel outside the button comes from the
+            // block of two tiles drawn at 150 %, which repeats on whole pixels.
+            const QImage block = QImage(QStringLiteral(":/images/picture1@1.5x.bmp"))
+                                     .convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(block.size(), QSize(513, 246));
+            const QRect button(card.Command1->geometry().topLeft() * ratio,
+                               card.Command1->size() * ratio);
+            const QImage screen = shot.convertToFormat(QImage::Format_RGB32);
+            int differing = 0;
+            for (int y = 0; y < screen.height(); ++y)
+                for (int x = 0; x < screen.width(); ++x)
+                    if (!button.adjusted(-1, -1, 1, 1).contains(x, y) &&
+                        screen.pixel(x, y) != block.pixel(x % 513, y % 246))
+                        ++differing;
+            QCOMPARE(differing, 0);
+            return;
+        }
         if (picture.devicePixelRatio() != ratio)
             return; // scaled down: no pixel of the shot is a pixel of the picture
         const QImage tile = picture.toImage();

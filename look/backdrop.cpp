@@ -4,6 +4,9 @@
 #include "app/twips.h"
 
 #include <QPainter>
+#include <QSet>
+
+#include <cmath>
 
 namespace Backdrop {
 
@@ -51,10 +54,42 @@ public:
         const QPixmap& picture = m_tile.picture;
         const QRectF to(x / Twips::PerPixel, y / Twips::PerPixel, width / Twips::PerPixel,
                         height / Twips::PerPixel);
-        if (to.size() == picture.deviceIndependentSize())
-            m_painter.drawPixmap(to.topLeft(), picture);
-        else
+        if (to.size() != picture.deviceIndependentSize())
             m_painter.drawPixmap(to, picture, QRectF(picture.rect()));
+        else if (picture.devicePixelRatio() == m_ratio)
+            m_gathered.append(to.topLeft());
+        else
+            m_painter.drawPixmap(to.topLeft(), picture);
+    }
+
+    // Tiles at the picture's own size that fill a rectangle edge to edge are the same pixels
+    // as one tiled fill of it, which Qt spreads over the processor's cores; a blit per tile
+    // runs on one. So they are gathered and drawn together once the paint is laid out.
+    void finish() {
+        if (m_gathered.isEmpty())
+            return;
+        const QSizeF size = m_tile.picture.deviceIndependentSize();
+        const QPointF origin = m_gathered.first();
+        QRectF covered;
+        QSet<QPair<qint64, qint64>> cells;
+        bool onGrid = true;
+        for (const QPointF& at : m_gathered) {
+            const double column = (at.x() - origin.x()) / size.width();
+            const double row = (at.y() - origin.y()) / size.height();
+            onGrid = onGrid && column == std::floor(column) && row == std::floor(row);
+            cells.insert({qint64(column), qint64(row)});
+            covered |= QRectF(at, size);
+        }
+        const double across = covered.width() / size.width();
+        const double down = covered.height() / size.height();
+        if (onGrid && cells.size() == m_gathered.size() &&
+            qRound64(across) * qRound64(down) == cells.size()) {
+            m_painter.drawTiledPixmap(covered, m_tile.picture);
+        } else {
+            for (const QPointF& at : m_gathered)
+                m_painter.drawPixmap(at, m_tile.picture);
+        }
+        m_gathered.clear();
     }
 
 private:
@@ -62,6 +97,7 @@ private:
     QPainter m_painter;
     const Tile& m_tile;
     const qreal m_ratio;
+    QList<QPointF> m_gathered;
 };
 
 } // namespace
@@ -69,6 +105,7 @@ private:
 void paint(FormBase& target, const Tile& tile) {
     WidgetSurface surface(target, tile);
     paintTiles(surface, tile.width, tile.height);
+    surface.finish();
 }
 
 } // namespace Backdrop

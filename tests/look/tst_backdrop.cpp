@@ -1,3 +1,4 @@
+#include "app/formbase.h"
 #include "app/forms.h"
 #include "card/form3.h"
 #include "look/backdrop.h"
@@ -5,6 +6,7 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QPainter>
 #include <QTest>
 
 namespace {
@@ -74,6 +76,36 @@ private slots:
         RecordingSurface surface(7605, 4470);
         Backdrop::paintTiles(surface, tileWidth, tileHeight);
         QVERIFY(surface.tiles.isEmpty());
+    }
+
+    // However the tiles are drawn, a window of any size shows exactly the pixels of one
+    // picture per tile, row by row from the top-left corner.
+    void everyTileIsThePicture_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("practice window") << QSize(597, 367);
+        QTest::newRow("one tile") << QSize(171, 164);
+        QTest::newRow("smaller than a tile") << QSize(100, 50);
+        QTest::newRow("one pixel past two tiles") << QSize(343, 329);
+        QTest::newRow("wide and low") << QSize(2000, 30);
+    }
+    void everyTileIsThePicture() {
+        QFETCH(QSize, size);
+        ScriptedHost host;
+        FormBase window;
+        window.resize(size);
+        const QPixmap picture = Forms::get<Form1>().Picture1->pixmap();
+        if (picture.devicePixelRatio() != window.devicePixelRatioF())
+            QSKIP("the picture is scaled on this screen; windowIsCoveredWithThePicture checks it");
+        QImage shown(size * picture.devicePixelRatio(), QImage::Format_RGB32);
+        shown.setDevicePixelRatio(picture.devicePixelRatio());
+        QImage expected = shown;
+        window.render(&shown, {}, {}, QWidget::RenderFlags());
+        QPainter p(&expected);
+        for (int y = 0; y < size.height(); y += 164)
+            for (int x = 0; x < size.width(); x += 171)
+                p.drawPixmap(x, y, picture);
+        p.end();
+        QCOMPARE(shown, expected);
     }
 
     // A real window shows the practice window's picture repeated from its top-left corner, at

@@ -10,9 +10,12 @@
 namespace {
 // The 16-colour icon at 16 and 32 pixels, and larger drawings of it for scaled screens. Adding
 // a file decodes it at once, so the larger ones are read only where they can be used: decoding
-// them on an unscaled screen made start-up measurably slower.
+// them on an unscaled screen made start-up measurably slower. The 16-colour images are read as
+// PNGs (the images of tessaline.ico): Qt reads those itself, an ICO only through a plugin.
 QIcon programIcon() {
-    QIcon icon(QStringLiteral(":/icons/tessaline.ico"));
+    QIcon icon;
+    for (int size : {16, 32})
+        icon.addFile(QStringLiteral(":/icons/tessaline-%1.png").arg(size));
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->devicePixelRatio() > 1) {
         for (int size : {48, 64, 128, 256})

@@ -3,13 +3,14 @@
 //
 //     tessaline_drawart <output directory>
 //
-// writes images/*.bmp and icons/tessaline.ico below the given directory. Every random choice
-// comes from a fixed seed, so a rerun reproduces the same files byte for byte.
+// writes images/*.bmp, icons/tessaline.ico (and its images as PNGs) below the given directory.
+// Every random choice comes from a fixed seed, so a rerun reproduces the same files byte for byte.
 
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -513,6 +514,8 @@ bool writeIcon(const QString& path) {
 
     // Read it back the way the program will, so a layout mistake shows up here and not as a
     // missing window icon.
+    // Each image is also written as a PNG: the program reads those, since Qt decodes PNG
+    // itself but needs a plugin, loaded at start-up, for ICO.
     QImageReader reader(path);
     QList<QSize> sizes;
     do {
@@ -520,6 +523,12 @@ bool writeIcon(const QString& path) {
         if (back.isNull())
             break;
         sizes.append(back.size());
+        const QString png =
+            QFileInfo(path).dir().filePath(QStringLiteral("tessaline-%1.png").arg(back.width()));
+        if (!back.save(png, "PNG")) {
+            std::fprintf(stderr, "tessaline_drawart: cannot write %s\n", qPrintable(png));
+            return false;
+        }
     } while (reader.jumpToNextImage());
     const QIcon icon(path);
     const QList<QSize> available = icon.availableSizes();

@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QFile>
+#include <QImageReader>
 #include <QTableView>
 #include <QTimer>
 #include <QWindow>
@@ -146,6 +147,23 @@ private slots:
         Form3& card = Forms::show<Form3>();
         check(card, card.Command1, card.Label1);
         QCOMPARE(unmarked.join(QLatin1String(", ")), QString());
+    }
+
+    // The window icon is the 16-colour icon, at 32 and 16 pixels, the same in every window.
+    void windowsShowTheProgramsIcon() {
+        QImageReader ico(QFINDTESTDATA("../../resources/icons/tessaline.ico"));
+        QList<QImage> images;
+        do
+            images << ico.read().convertToFormat(QImage::Format_ARGB32);
+        while (ico.jumpToNextImage());
+        QCOMPARE(images.size(), 2);
+        for (QWidget* window : {static_cast<QWidget*>(&Forms::show<Form1>()),
+                                static_cast<QWidget*>(&Forms::show<Form4>())}) {
+            const QIcon icon = window->windowIcon();
+            for (const QImage& image : images)
+                QCOMPARE(icon.pixmap(image.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+                         image);
+        }
     }
 
     // What a screen reader finds in each window, read through the accessible tree.

@@ -61,9 +61,10 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
                             QStringLiteral("The table 'verses' in '%1' lacks a column the program "
                                            "needs. (%2)")
                                 .arg(path, engine));
-    // The engine's own codes mean other things as run-time error numbers.
+    // The engine's own number, except SQLite's primary codes (below 256): as run-time error
+    // numbers those mean other things (11 is division by zero, 14 out of string space).
     return RuntimeError(
-        RuntimeError::PathFileAccess,
+        native > 255 ? native : RuntimeError::PathFileAccess,
         QStringLiteral("The verse database '%1' could not be used. (%2)")
             .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
 }

@@ -21,6 +21,8 @@ WrappedButton::WrappedButton(QWidget* parent) : QPushButton(parent), m_label(new
 
 void WrappedButton::setCaption(const QString& caption) {
     m_label->setText(caption);
+    // As a plain label would be named, for a reader that looks inside the button.
+    m_label->setAccessibleName(caption);
     setAccessibleName(caption);
     placeLabel();
 }

@@ -83,18 +83,23 @@ bool TessalineApp::followKey(QWidget* receiver, const QKeyEvent* event, bool& fo
     const auto held = m_held.constFind(id);
     const bool known = held != m_held.constEnd() && held->window;
     if (event->type() == QEvent::KeyPress) {
+        const quint64 time = event->timestamp();
         // A repeat may come unmarked: as a press while the key is still down, or as a release
         // and a press with the same time stamp (the platform tells them apart only when both
-        // are already queued).
+        // are already queued). A release can be lost (a window hidden under the key): a
+        // press long after the last one is a new press, not a repeat.
+        const bool stillDown =
+            known && held->down &&
+            (time == 0 || (time >= held->pressedAt && time - held->pressedAt <= RepeatWithinMs));
         const bool repeat =
-            event->isAutoRepeat() ||
-            (known &&
-             (held->down || (event->timestamp() != 0 && event->timestamp() == held->releasedAt)));
+            event->isAutoRepeat() || stillDown || (known && time != 0 && time == held->releasedAt);
         if (repeat) {
             foreign = !known || held->window != window;
+            if (known)
+                m_held[id].pressedAt = time;
             return true;
         }
-        m_held.insert(id, {window, true, 0});
+        m_held.insert(id, {window, true, 0, time});
         foreign = false;
         return false;
     }

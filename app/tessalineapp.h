@@ -36,6 +36,9 @@ private:
         QPointer<QWidget> window; // where the press began
         bool down = false;
         quint64 releasedAt = 0; // time of the last release, to spot a repeat's release
+        quint64 pressedAt = 0;  // time of the last press or repeat
     };
+    // Repeats follow each other (and the press) well within this, in milliseconds.
+    static constexpr quint64 RepeatWithinMs = 1000;
     QHash<quint32, HeldKey> m_held;
 };

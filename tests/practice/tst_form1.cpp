@@ -341,6 +341,19 @@ private slots:
         QCOMPARE(shared().FavSlot, qint16(2));
     }
 
+    // A release the program never saw (the window the key went down in was hidden under it)
+    // does not swallow the next press of that key, a second later, somewhere else.
+    void aPressLongAfterALostReleaseIsANewPress() {
+        Form1& w = *practice;
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go on."));
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 1000));
+        Form4& favourites = Forms::get<Form4>();
+        QVERIFY(QTest::qWaitForWindowActive(&favourites));
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 5000));
+        QVERIFY(Forms::isLoaded<frmverses>());
+        QCOMPARE(shared().FavSlot, qint16(0));
+    }
+
     // The real box: only Yes or No answers it, and the key that answers presses nothing else.
     // "held": the Enter that asked is held down; its repeats (and a stray repeat of N) reach
     // the box and must not answer it.

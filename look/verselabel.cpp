@@ -1,7 +1,9 @@
 #include "look/verselabel.h"
 
 #include <QAccessibleWidget>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QtMath>
@@ -110,25 +112,40 @@ QString VerseLabel::spokenText() const {
     return all.left(end);
 }
 
-void VerseLabel::showMasked(const QString& masked) {
+QRect VerseLabel::showMasked(const QString& masked) {
     const QString before = text();
+    // QLabel would mark all of itself for drawing; only the changed lines are.
+    const bool updates = !testAttribute(Qt::WA_UpdatesDisabled);
+    setAttribute(Qt::WA_UpdatesDisabled, true);
     setText(masked);
+    setAttribute(Qt::WA_UpdatesDisabled, !updates);
     setAccessibleDescription(spokenText());
+    QRect changed = rect();
+    const auto done = qScopeGuard([&] { update(changed); });
     // A new or restarted verse is not news; only letters uncovered in the same run are.
     if (before.size() != masked.size())
-        return;
+        return changed;
     qsizetype first = -1, last = -1;
     for (qsizetype i = 0; i < masked.size(); ++i) {
         if (before.at(i) == masked.at(i))
             continue;
         if (before.at(i) != QLatin1Char('-') && before.at(i) != QLatin1Char(' '))
-            return;
+            return changed;
         if (first < 0)
             first = i;
         last = i;
     }
     if (first < 0)
-        return;
+        return changed = {};
+    // A wider or narrower word can move to the line above or push words down: the line
+    // before the change and everything below it are drawn again.
+    if (before == m_paintedText && !m_paintedLines.isEmpty()) {
+        qsizetype line = 0;
+        while (line + 1 < m_paintedLines.size() && m_paintedLines[line + 1].first <= first)
+            ++line;
+        const int top = line > 0 ? m_paintedLines[line - 1].second : 0;
+        changed = QRect(0, top, width(), height() - top);
+    }
     const qsizetype length = last - first + 1;
     if (QAccessible::isActive()) {
         QAccessibleTextUpdateEvent event(this, int(first), before.mid(first, length),
@@ -136,6 +153,7 @@ void VerseLabel::showMasked(const QString& masked) {
         QAccessible::updateAccessibility(&event);
     }
     emit uncovered(masked.mid(first, length));
+    return changed;
 }
 
 void VerseLabel::setFollowsTextDirection(bool on) {
@@ -216,17 +234,33 @@ int VerseLabel::heightForWidth(int width) const {
     return all.isEmpty() ? 0 : qCeil(all.last().rect.bottom());
 }
 
-void VerseLabel::paintEvent(QPaintEvent*) {
+void VerseLabel::paintEvent(QPaintEvent* event) {
     // Blanks draw nothing; returning before the font is asked for keeps the first paint of the
     // practice window, before any verse, from loading it.
-    if (text().trimmed().isEmpty())
+    if (text().trimmed().isEmpty()) {
+        m_paintedText.clear();
+        m_paintedLines.clear();
         return;
+    }
     const QRect area = contentsRect();
     QTextLayout layout;
     layOut(layout, area.width(), area.height());
+    // Where each line starts in the text (the joiners left out) and on the label, for the
+    // next uncovering to draw only what it changes.
+    m_paintedText = text();
+    m_paintedLines.clear();
+    const QString shown = layout.text();
+    qsizetype joiners = 0, at = 0;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        for (; at < line.textStart(); ++at)
+            joiners += shown.at(at) == QChar(WordJoiner) ? 1 : 0;
+        m_paintedLines.append({line.textStart() - joiners, area.top() + qFloor(line.y())});
+    }
     QPainter painter(this);
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     painter.setClipRect(area);
-    layout.draw(&painter, area.topLeft());
+    // Lines outside the part being drawn are left alone.
+    layout.draw(&painter, area.topLeft(), {}, QRectF(event->rect()));
 }

@@ -22,7 +22,9 @@ public:
 
     // Shows a masked verse and describes it to screen readers. When it only uncovers hidden
     // positions ("-" or blank) of the text shown so far, screen readers are told what appeared.
-    void showMasked(const QString& masked);
+    // Returns the part of the label that must be drawn again (marked for drawing): when it only
+    // uncovers, the lines from the one before the first change down; else all of it.
+    QRect showMasked(const QString& masked);
 
     // Off (left to right) unless set.
     void setFollowsTextDirection(bool on);
@@ -54,4 +56,7 @@ private:
     void layOut(QTextLayout& layout, qreal width, qreal height) const;
 
     bool m_followsText = false;
+    // The text last painted and where each of its lines started in it and on the label.
+    QString m_paintedText;
+    QList<QPair<qsizetype, int>> m_paintedLines;
 };

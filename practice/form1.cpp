@@ -135,8 +135,7 @@ void Form1::showTitle(const QString& title) {
 }
 
 void Form1::showMasked(const QString& masked) {
-    Label1->showMasked(masked);
-    Label1->repaint();
+    Label1->repaint(Label1->showMasked(masked));
 }
 
 bool Form1::askTryAgain() {

@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -90,6 +91,37 @@ private slots:
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("Go --."));
         QCOMPARE(w.Label1->text(), shared().MaskedText);
         QCOMPARE(QApplication::focusWidget(), w.Command1);
+    }
+
+    // Each key draws only the lines it can change; the window must show what drawing the
+    // whole label shows, also where an uncovered word, narrower or wider than its hyphens,
+    // moves to the line above or pushes words down.
+    void eachKeyLeavesTheWindowAsAFullPaintWould() {
+        Form1& w = *practice;
+        const QString verse = QStringLiteral(
+            "I will lift up mine eyes unto the hills, from whence cometh my help. My help "
+            "cometh from the LORD, which made heaven and earth. He will not suffer thy foot to "
+            "be moved: he that keepeth thee will not slumber. Behold, he that keepeth Israel "
+            "shall neither slumber nor sleep. iiiiiiii mmmmmmmm iiiiiiii mmmm");
+        startVerse(w, QStringLiteral("Psalm 121"), verse);
+        QCoreApplication::processEvents();
+        const QRect label = w.Label1->geometry();
+        int keys = 0;
+        for (QChar c : verse) {
+            if (!c.isLetter())
+                continue;
+            QVERIFY(typeText(QString(c.toLower())));
+            ++keys;
+            QCoreApplication::processEvents();
+            // What the window shows: the screen's copy of it, as drawn key by key.
+            const QImage onScreen =
+                w.screen()
+                    ->grabWindow(w.winId(), label.x(), label.y(), label.width(), label.height())
+                    .toImage();
+            const QImage full = w.grab(label).toImage().convertToFormat(onScreen.format());
+            QVERIFY2(onScreen == full, qPrintable(QStringLiteral("after key %1").arg(keys)));
+        }
+        QCOMPARE(w.Label1->spokenText(), verse);
     }
 
     void labelShowsPlainText() {

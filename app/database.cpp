@@ -37,6 +37,18 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
                             QStringLiteral("'%1' is not a verse database (it is neither an SQLite "
                                            "nor an Access database). (%2)")
                                 .arg(path, engine));
+    case 11: // SQLITE_CORRUPT
+        return RuntimeError(RuntimeError::DatabaseDamaged,
+                            QStringLiteral("The verse database '%1' is damaged and cannot be "
+                                           "read. (%2)")
+                                .arg(path, engine));
+    case 14: // SQLITE_CANTOPEN
+        if (QFileInfo::exists(path) && !QFileInfo(path).isReadable())
+            return RuntimeError(RuntimeError::PermissionDenied,
+                                QStringLiteral("Permission denied: the verse database '%1' "
+                                               "cannot be read by this user. (%2)")
+                                    .arg(path, engine));
+        break;
     case 8: // SQLITE_READONLY
         return RuntimeError(
             RuntimeError::PermissionDenied,
@@ -49,6 +61,12 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
         engine.contains(QLatin1String("database table is locked")))
         return errorFrom(QSqlError(error.driverText(), engine, error.type(), QStringLiteral("5")),
                          path);
+    // SQLite takes a file of no bytes for a database without tables.
+    if (engine.contains(QLatin1String("no such table")) && QFileInfo(path).size() == 0)
+        return RuntimeError(RuntimeError::TableNotFound,
+                            QStringLiteral("The verse database '%1' is an empty file (0 bytes): "
+                                           "it holds no verses.")
+                                .arg(path));
     if (engine.contains(QLatin1String("no such table")))
         return RuntimeError(RuntimeError::TableNotFound,
                             QStringLiteral("The verse database '%1' has no table 'verses'. (%2)")
@@ -58,8 +76,10 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
                             QStringLiteral("The table 'verses' in '%1' lacks a column the program "
                                            "needs. (%2)")
                                 .arg(path, engine));
+    // The engine's own number, except SQLite's primary codes (below 256): as run-time error
+    // numbers those mean other things (11 is division by zero, 14 out of string space).
     return RuntimeError(
-        native > 0 ? native : RuntimeError::PathFileAccess,
+        native > 255 ? native : RuntimeError::PathFileAccess,
         QStringLiteral("The verse database '%1' could not be used. (%2)")
             .arg(path, engine.isEmpty() ? QStringLiteral("unknown error") : engine));
 }

@@ -25,6 +25,7 @@ public:
         PathFileAccess = 75,
         NoCurrentRecord = 3021,
         DatabaseNotFound = 3024,
+        DatabaseDamaged = 3049,
         ReadOnlyTable = 3027,
         InvalidBookmark = 3159,
         RowRemoved = 3167,

@@ -1,5 +1,5 @@
-#include "app/startup.h"
-#include "app/tessalineapp.h"
+#include "startup/startup.h"
+#include "startup/tessalineapp.h"
 
 int main(int argc, char** argv) {
     TessalineApp app(argc, argv);

@@ -16,13 +16,7 @@
 #include "measure.h"
 #include "versemaker.h"
 
-#include "app/cp1252.h"
-#include "app/formbase.h"
-#include "app/forms.h"
-#include "app/host.h"
-#include "app/module1.h"
-#include "app/startup.h"
-#include "app/tessalineapp.h"
+#include "base/cp1252.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
@@ -30,6 +24,12 @@
 #include "favourites/form4.h"
 #include "practice/form1.h"
 #include "practice/practicerules.h"
+#include "startup/startup.h"
+#include "startup/tessalineapp.h"
+#include "windowbase/formbase.h"
+#include "windowbase/forms.h"
+#include "windowbase/host.h"
+#include "windowbase/module1.h"
 
 #include <QAbstractButton>
 #include <QApplication>

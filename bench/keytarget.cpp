@@ -5,13 +5,13 @@
 
 #include "versemaker.h"
 
-#include "app/cp1252.h"
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/tessalineapp.h"
+#include "base/cp1252.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
 #include "practice/practicerules.h"
+#include "startup/tessalineapp.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QTest>
 

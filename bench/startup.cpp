@@ -5,9 +5,9 @@
 
 #include "quitonexpose.h"
 
-#include "app/startup.h"
-#include "app/tessalineapp.h"
 #include "practice/form1.h"
+#include "startup/startup.h"
+#include "startup/tessalineapp.h"
 
 int main(int argc, char** argv) {
     TessalineApp app(argc, argv);

@@ -1,7 +1,7 @@
 #include "card/form3.h"
 
-#include "app/module1.h"
-#include "app/twips.h"
+#include "windowbase/module1.h"
+#include "windowbase/twips.h"
 
 Form3::Form3() {
     setWindowTitle(QStringLiteral("Form3"));

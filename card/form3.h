@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/formbase.h"
 #include "look/verselabel.h"
+#include "windowbase/formbase.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #include "companion/accessimport.h"
 
-#include "app/accessfile.h"
+#include "base/accessfile.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/accessconversion.h"
+#include "base/accessconversion.h"
 #include "companion/verse.h"
 
 #include <QCommandLineOption>

@@ -1,6 +1,6 @@
 #include "companion/bibles.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
 #include "companion/cli.h"
 
-#include "app/accessfile.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
+#include "base/accessfile.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
 #include "companion/accessimport.h"
 #include "companion/bibles.h"
 #include "companion/versefile.h"

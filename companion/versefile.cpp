@@ -1,7 +1,7 @@
 #include "companion/versefile.h"
 
-#include "app/cp1252.h"
-#include "app/runtimeerror.h"
+#include "base/cp1252.h"
+#include "base/runtimeerror.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "companion/versestore.h"
 
-#include "app/database.h"
+#include "base/database.h"
 
 #include <QSet>
 #include <QSqlQuery>

@@ -1,7 +1,7 @@
 #include "editor/databar.h"
 
-#include "app/twips.h"
 #include "editor/datacontrol.h"
+#include "windowbase/twips.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "editor/datacontrol.h"
 
-#include "app/cp1252.h"
-#include "app/database.h"
-#include "app/host.h"
+#include "base/cp1252.h"
+#include "base/database.h"
+#include "windowbase/host.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/database.h"
-#include "app/runtimeerror.h"
+#include "base/database.h"
+#include "base/runtimeerror.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "editor/datagrid.h"
 
-#include "app/oneline.h"
-#include "app/twips.h"
+#include "base/oneline.h"
 #include "editor/datacontrol.h"
+#include "windowbase/twips.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -1,10 +1,6 @@
 #include "editor/frmverses.h"
 
-#include "app/forms.h"
-#include "app/host.h"
-#include "app/module1.h"
-#include "app/paths.h"
-#include "app/twips.h"
+#include "base/paths.h"
 #include "card/form3.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
@@ -12,6 +8,10 @@
 #include "editor/versebox.h"
 #include "favourites/favsfile.h"
 #include "favourites/form4.h"
+#include "windowbase/forms.h"
+#include "windowbase/host.h"
+#include "windowbase/module1.h"
+#include "windowbase/twips.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/formbase.h"
 #include "editor/datacontrol.h"
+#include "windowbase/formbase.h"
 
 class DataControlBar;
 class DataGrid;

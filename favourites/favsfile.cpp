@@ -1,11 +1,11 @@
 #include "favourites/favsfile.h"
 
-#include "app/cp1252.h"
-#include "app/host.h"
-#include "app/module1.h"
-#include "app/oneline.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
+#include "base/cp1252.h"
+#include "base/oneline.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
+#include "windowbase/host.h"
+#include "windowbase/module1.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #include "favourites/form4.h"
 
-#include "app/forms.h"
-#include "app/host.h"
-#include "app/module1.h"
-#include "app/twips.h"
 #include "editor/frmverses.h"
 #include "favourites/favsfile.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
+#include "windowbase/forms.h"
+#include "windowbase/host.h"
+#include "windowbase/module1.h"
+#include "windowbase/twips.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/formbase.h"
 #include "favourites/wrappedbutton.h"
+#include "windowbase/formbase.h"
 
 #include <array>
 

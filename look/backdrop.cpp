@@ -1,7 +1,7 @@
 #include "look/backdrop.h"
 
-#include "app/formbase.h"
-#include "app/twips.h"
+#include "windowbase/formbase.h"
+#include "windowbase/twips.h"
 
 #include <QPainter>
 #include <QSet>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/formbase.h"
 #include "look/verselabel.h"
 #include "practice/practicerules.h"
+#include "windowbase/formbase.h"
 
 #include <QLabel>
 

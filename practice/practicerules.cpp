@@ -1,7 +1,7 @@
 #include "practice/practicerules.h"
 
-#include "app/cp1252.h"
-#include "app/module1.h"
+#include "base/cp1252.h"
+#include "windowbase/module1.h"
 
 namespace PracticeRules {
 namespace {

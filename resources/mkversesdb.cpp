@@ -9,8 +9,8 @@
 // lists titles of those verses, one a line ('#' starts a comment); favs.ini gets them in the
 // program's own layout.
 
-#include "app/cp1252.h"
-#include "app/database.h"
+#include "base/cp1252.h"
+#include "base/database.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "app/forms.h"
-#include "app/module1.h"
 #include "card/form3.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QElapsedTimer>
 

@@ -1,5 +1,5 @@
-#include "app/database.h"
-#include "app/paths.h"
+#include "base/database.h"
+#include "base/paths.h"
 #include "tests/companion/companiontest.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "app/database.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
+#include "base/database.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
 #include "companion/versestore.h"
 #include "tests/companion/companiontest.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/forms.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
 #include "editor/versebox.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
 
 #include <QTableView>
 #include <QTest>

@@ -1,6 +1,4 @@
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
@@ -9,6 +7,8 @@
 #include "tests/editor/editortest.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QAbstractButton>
 #include <QApplication>

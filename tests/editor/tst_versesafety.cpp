@@ -1,7 +1,7 @@
-#include "app/module1.h"
 #include "tests/editor/editortest.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/module1.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "app/module1.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
 #include "favourites/favsfile.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/module1.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,4 @@
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
 #include "look/verselabel.h"
@@ -8,6 +6,8 @@
 #include "practice/picturebutton.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QAccessible>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "app/formbase.h"
-#include "app/forms.h"
 #include "card/form3.h"
 #include "look/backdrop.h"
 #include "practice/form1.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/formbase.h"
+#include "windowbase/forms.h"
 
 #include <QPainter>
 #include <QTest>

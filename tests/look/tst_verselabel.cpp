@@ -1,6 +1,6 @@
-#include "app/twips.h"
 #include "look/verselabel.h"
 #include "tests/support/testmain.h"
+#include "windowbase/twips.h"
 
 #include <QTest>
 

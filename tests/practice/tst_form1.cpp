@@ -1,5 +1,3 @@
-#include "app/forms.h"
-#include "app/module1.h"
 #include "card/form3.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
@@ -7,6 +5,8 @@
 #include "practice/picturebutton.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QAccessible>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
-#include "app/cp1252.h"
-#include "app/module1.h"
+#include "base/cp1252.h"
 #include "practice/practicerules.h"
 #include "tests/support/testmain.h"
+#include "windowbase/module1.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/tessalineapp.h"
+#include "startup/tessalineapp.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "tests/support/testsupport.h"
 
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/paths.h"
+#include "base/paths.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QApplication>
 #include <QCoreApplication>

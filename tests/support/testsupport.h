@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/host.h"
+#include "windowbase/host.h"
 
 #include <QEvent>
 #include <QList>

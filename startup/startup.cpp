@@ -1,13 +1,13 @@
-#include "app/startup.h"
+#include "startup/startup.h"
 
-#include "app/accessconversion.h"
-#include "app/forms.h"
-#include "app/host.h"
-#include "app/module1.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
-#include "app/verselibrary.h"
+#include "base/accessconversion.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
+#include "base/verselibrary.h"
 #include "practice/form1.h"
+#include "windowbase/forms.h"
+#include "windowbase/host.h"
+#include "windowbase/module1.h"
 
 #include <exception>
 #include <thread>

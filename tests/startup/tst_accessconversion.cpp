@@ -1,11 +1,11 @@
-#include "app/accessconversion.h"
-#include "app/accessfile.h"
-#include "app/forms.h"
-#include "app/runtimeerror.h"
-#include "app/startup.h"
+#include "base/accessconversion.h"
+#include "base/accessfile.h"
+#include "base/runtimeerror.h"
 #include "practice/form1.h"
+#include "startup/startup.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 RuntimeError::RuntimeError(int number, QString description)
     : m_number(number), m_description(std::move(description)),

@@ -1,12 +1,12 @@
-#include "app/tessalineapp.h"
+#include "startup/tessalineapp.h"
 
-#include "app/cp1252.h"
-#include "app/formbase.h"
-#include "app/forms.h"
-#include "app/host.h"
-#include "app/runtimeerror.h"
+#include "base/cp1252.h"
+#include "base/runtimeerror.h"
 #include "look/backdrop.h"
 #include "practice/form1.h"
+#include "windowbase/formbase.h"
+#include "windowbase/forms.h"
+#include "windowbase/host.h"
 
 #include <QAbstractButton>
 #include <QFont>

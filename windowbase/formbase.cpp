@@ -1,6 +1,6 @@
-#include "app/formbase.h"
+#include "windowbase/formbase.h"
 
-#include "app/twips.h"
+#include "windowbase/twips.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

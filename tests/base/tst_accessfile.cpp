@@ -1,5 +1,5 @@
-#include "app/accessfile.h"
-#include "app/runtimeerror.h"
+#include "base/accessfile.h"
+#include "base/runtimeerror.h"
 #include "tests/support/testsupport.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/accessfile.h"
+#include "base/accessfile.h"
 
-#include "app/database.h"
+#include "base/database.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>

@@ -1,13 +1,13 @@
-#include "app/database.h"
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/paths.h"
-#include "app/runtimeerror.h"
-#include "app/startup.h"
-#include "app/verselibrary.h"
+#include "base/database.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
+#include "base/verselibrary.h"
 #include "practice/form1.h"
+#include "startup/startup.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QDir>
 #include <QFile>

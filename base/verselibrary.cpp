@@ -1,6 +1,6 @@
-#include "app/verselibrary.h"
+#include "base/verselibrary.h"
 
-#include "app/database.h"
+#include "base/database.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/formbase.h"
+#include "windowbase/formbase.h"
 
 #include <QPointer>
 

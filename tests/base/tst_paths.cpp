@@ -1,5 +1,5 @@
-#include "app/paths.h"
-#include "app/runtimeerror.h"
+#include "base/paths.h"
+#include "base/runtimeerror.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 

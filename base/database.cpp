@@ -1,6 +1,6 @@
-#include "app/database.h"
+#include "base/database.h"
 
-#include "app/accessfile.h"
+#include "base/accessfile.h"
 
 #include <QFileInfo>
 

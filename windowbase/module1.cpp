@@ -1,4 +1,4 @@
-#include "app/module1.h"
+#include "windowbase/module1.h"
 
 namespace {
 Module1 state;

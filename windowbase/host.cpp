@@ -1,6 +1,6 @@
-#include "app/host.h"
+#include "windowbase/host.h"
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/runtimeerror.h"
+#include "base/runtimeerror.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "windowbase/forms.h"
 
 namespace Forms {
 namespace {

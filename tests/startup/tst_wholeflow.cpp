@@ -1,15 +1,15 @@
-#include "app/forms.h"
-#include "app/module1.h"
-#include "app/paths.h"
-#include "app/startup.h"
+#include "base/paths.h"
 #include "card/form3.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
+#include "startup/startup.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "windowbase/forms.h"
+#include "windowbase/module1.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>

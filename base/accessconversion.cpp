@@ -1,7 +1,7 @@
-#include "app/accessconversion.h"
+#include "base/accessconversion.h"
 
-#include "app/accessfile.h"
-#include "app/database.h"
+#include "base/accessfile.h"
+#include "base/database.h"
 
 #include <QDir>
 #include <QFile>

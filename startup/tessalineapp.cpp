@@ -3,13 +3,13 @@
 #include "base/cp1252.h"
 #include "base/runtimeerror.h"
 #include "look/backdrop.h"
+#include "look/fonts.h"
 #include "practice/form1.h"
 #include "windowbase/formbase.h"
 #include "windowbase/forms.h"
 #include "windowbase/host.h"
 
 #include <QAbstractButton>
-#include <QFont>
 #include <QKeyEvent>
 #include <QPointer>
 
@@ -28,7 +28,7 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
     // A write past the file-size limit (ulimit -f) then fails like one on a full disk and is
     // reported, instead of the signal ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    applyLook();
+    Look::substituteFonts();
     // Every window is tiled with the practice window's picture, read once per paint; the
     // other windows create the practice window first when it is not there.
     FormBase::setBackdrop([](FormBase& target) {
@@ -43,14 +43,6 @@ TessalineApp::TessalineApp(int& argc, char** argv) : QApplication(argc, argv) {
         for (FormBase* form : Forms::loaded())
             form->close();
     });
-}
-
-void TessalineApp::applyLook() {
-    // Metric-compatible faces for the fonts the windows ask for by name.
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                              QStringLiteral("Liberation Serif"));
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 }
 
 void TessalineApp::previewKey(QWidget* receiver, QKeyEvent* event) {

@@ -16,9 +16,6 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Font and look settings shared by every window.
-    static void applyLook();
-
     // Hands a key press to the window's Form_KeyPress when that window previews keys.
     static void previewKey(QWidget* receiver, QKeyEvent* event);
 

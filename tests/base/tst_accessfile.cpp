@@ -1,6 +1,6 @@
 #include "base/accessfile.h"
 #include "base/runtimeerror.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/testfiles.h"
 
 #include <QFile>
 #include <QProcess>

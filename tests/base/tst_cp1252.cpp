@@ -1,5 +1,5 @@
 #include "base/cp1252.h"
-#include "tests/support/testmain.h"
+#include <QTest>
 
 class TestCp1252 : public QObject {
     Q_OBJECT
@@ -38,5 +38,5 @@ private slots:
     }
 };
 
-TESSALINE_TEST_MAIN(TestCp1252)
+QTEST_GUILESS_MAIN(TestCp1252)
 #include "tst_cp1252.moc"

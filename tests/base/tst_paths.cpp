@@ -1,12 +1,12 @@
 #include "base/paths.h"
 #include "base/runtimeerror.h"
-#include "tests/support/testmain.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -158,5 +158,5 @@ private slots:
     }
 };
 
-TESSALINE_TEST_MAIN(TestPaths)
+QTEST_GUILESS_MAIN(TestPaths)
 #include "tst_paths.moc"

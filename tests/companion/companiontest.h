@@ -5,7 +5,7 @@
 
 #include "companion/cli.h"
 #include "companion/verse.h"
-#include "tests/support/testsupport.h"
+#include "tests/support/testfiles.h"
 
 #include <QTest>
 #include <QTextStream>

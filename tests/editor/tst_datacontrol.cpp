@@ -1,6 +1,6 @@
 #include "editor/datacontrol.h"
-#include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
+#include "tests/support/widgetmain.h"
 
 #include <QFile>
 
@@ -384,5 +384,5 @@ private slots:
     }
 };
 
-TESSALINE_TEST_MAIN(TestDataControl)
+TESSALINE_WIDGET_TEST_MAIN(TestDataControl)
 #include "tst_datacontrol.moc"

@@ -1,5 +1,5 @@
 #include "look/verselabel.h"
-#include "tests/support/testmain.h"
+#include "tests/support/widgetmain.h"
 #include "windowbase/twips.h"
 
 #include <QTest>
@@ -106,5 +106,5 @@ private slots:
     }
 };
 
-TESSALINE_TEST_MAIN(TestVerseLabel)
+TESSALINE_WIDGET_TEST_MAIN(TestVerseLabel)
 #include "tst_verselabel.moc"

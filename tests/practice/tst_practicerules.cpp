@@ -1,6 +1,6 @@
 #include "base/cp1252.h"
 #include "practice/practicerules.h"
-#include "tests/support/testmain.h"
+#include "tests/support/widgetmain.h"
 #include "windowbase/module1.h"
 
 #include <QTest>
@@ -300,5 +300,5 @@ private slots:
     }
 };
 
-TESSALINE_TEST_MAIN(TestPracticeRules)
+TESSALINE_WIDGET_TEST_MAIN(TestPracticeRules)
 #include "tst_practicerules.moc"

@@ -33,29 +33,22 @@ void writeVerses(const QString& path, const QString& original, const QList<Acces
         return Database::conversionNotWritten(original, engine, full,
                                               folderReadOnly(QFileInfo(path).absolutePath()));
     };
-    QSqlDatabase db = Database::open(path, Connection);
-    try {
-        QSqlQuery query(db);
-        if (!query.exec(QLatin1String(Database::CreateVersesTableSql)) || !db.transaction())
-            throw failed(query.lastError().isValid() ? query.lastError() : db.lastError());
-        if (!query.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")))
+    // Closed however the writing ends; an unfinished transaction is rolled back with it.
+    Database::Connection connection(path, Connection);
+    QSqlDatabase& db = connection.db();
+    QSqlQuery query(db);
+    if (!query.exec(QLatin1String(Database::CreateVersesTableSql)) || !db.transaction())
+        throw failed(query.lastError().isValid() ? query.lastError() : db.lastError());
+    if (!query.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")))
+        throw failed(query.lastError());
+    for (const AccessFile::Row& row : rows) {
+        query.bindValue(0, row.value(0));
+        query.bindValue(1, row.value(1));
+        if (!query.exec())
             throw failed(query.lastError());
-        for (const AccessFile::Row& row : rows) {
-            query.bindValue(0, row.value(0));
-            query.bindValue(1, row.value(1));
-            if (!query.exec())
-                throw failed(query.lastError());
-        }
-        if (!db.commit())
-            throw failed(db.lastError());
-    } catch (...) {
-        db.rollback();
-        db = QSqlDatabase();
-        Database::close(Connection);
-        throw;
     }
-    db = QSqlDatabase();
-    Database::close(Connection);
+    if (!db.commit())
+        throw failed(db.lastError());
 }
 
 // Keeps the original under the first free name: a second name for the same file, so that

@@ -185,6 +185,18 @@ RuntimeError readOnlyTable(const QString& path) {
             .arg(path));
 }
 
+namespace {
+int busyTimeout = BusyTimeoutMs;
+} // namespace
+
+void setBusyTimeoutMs(int ms) {
+    busyTimeout = ms;
+}
+
+int busyTimeoutMs() {
+    return busyTimeout;
+}
+
 QSqlDatabase open(const QString& path, const QString& connectionName) {
     const QFileInfo info(path);
     if (!info.exists())
@@ -196,7 +208,7 @@ QSqlDatabase open(const QString& path, const QString& connectionName) {
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
     if (!db.open()) {
         const RuntimeError error = errorFrom(db.lastError(), path);
         db = QSqlDatabase();

@@ -13,6 +13,9 @@ namespace Database {
 
 // How long a statement waits for another program holding the file before it gives up.
 inline constexpr int BusyTimeoutMs = 3000;
+// The wait of connections opened from now on: BusyTimeoutMs unless a test shortens it.
+void setBusyTimeoutMs(int ms);
+int busyTimeoutMs();
 
 // The verse table of a new database. Titles sort without regard to case, as a reader expects
 // ("a" next to "A", not after "Z").
@@ -25,6 +28,25 @@ QSqlDatabase open(const QString& path, const QString& connectionName);
 
 // Closes and forgets a connection opened by open().
 void close(const QString& connectionName);
+
+// A connection opened by open() that is closed when it goes, however the work ends. Queries
+// on it must go first.
+class Connection {
+public:
+    Connection(const QString& path, const QString& connectionName)
+        : m_db(open(path, connectionName)), m_name(connectionName) {}
+    ~Connection() {
+        m_db = QSqlDatabase();
+        close(m_name);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    QSqlDatabase& db() { return m_db; }
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+};
 
 // A run-time error for a failure of the engine on the file at path.
 RuntimeError errorFrom(const QSqlError& error, const QString& path);

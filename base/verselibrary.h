@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 
-// The verse table, checked at start-up: the editor reads and writes its rows.
-class VerseLibrary {
-public:
-    // How long a read waits for another program's lock (tests shorten it).
-    static void setBusyTimeoutMs(int ms);
+// The verse table the program reads and the editor writes: a table verses with the columns
+// title and text.
+namespace VerseLibrary {
 
-    // Checks that the file at path holds a readable table verses with columns title and
-    // text. Throws RuntimeError. Only reads; the one write SQLite may make is rolling back a
-    // change that a crash left half done.
-    static void attach(const QString& path);
-};
+// Checks that the open connection db (to the file at path) holds a readable verse table.
+// Throws RuntimeError naming the file: the engine's error, or the columns the table lacks.
+void checkTable(QSqlDatabase& db, const QString& path);
+
+// Opens the file at path, checks its verse table, and closes it again: start-up's check.
+// Throws RuntimeError. Only reads; the one write SQLite may make is rolling back a change
+// that a crash left half done.
+void checkFile(const QString& path);
+
+} // namespace VerseLibrary

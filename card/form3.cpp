@@ -12,15 +12,9 @@ Form3::Form3() {
     Command1->setFont(Twips::sansSerif(true));
     Command1->setAutoDefault(false);
 
-    Label1 = new VerseLabel(this);
-    Label1->setGeometry(Twips::rect(360, 360, 6855, 3135));
-    Label1->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1 = VerseLabel::windowVerse(this, Twips::rect(360, 360, 6855, 3135), Qt::AlignHCenter);
     // Nothing is hidden on the card: the verse reads in its own direction.
     Label1->setFollowsTextDirection(true);
-    Label1->setAccessibleName(QStringLiteral("Verse"));
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     Command1->setFocus();

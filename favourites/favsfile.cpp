@@ -1,6 +1,7 @@
 #include "favourites/favsfile.h"
 
 #include "base/cp1252.h"
+#include "base/files.h"
 #include "base/oneline.h"
 #include "base/paths.h"
 #include "base/runtimeerror.h"
@@ -9,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -23,18 +23,7 @@ namespace {
 // The file keeps the first six slots; the rest only ever come from a longer file.
 constexpr int SavedSlots = Module1::ShownFavourites;
 
-RuntimeError fileError(const QFileDevice& file, const QString& path, const QString& doing) {
-    if (QFileInfo(path).isDir())
-        return RuntimeError(RuntimeError::PathFileAccess,
-                            QStringLiteral("'%1' is a folder, not a file.").arg(path));
-    const int number = file.error() == QFileDevice::PermissionsError
-                           ? int(RuntimeError::PermissionDenied)
-                           : int(RuntimeError::PathFileAccess);
-    return RuntimeError(
-        number, QStringLiteral("Could not %1 '%2': %3").arg(doing, path, file.errorString()));
-}
-
-// Failures of the system calls below, numbered like fileError's.
+// Failures of the system calls below, numbered like Files::error's.
 RuntimeError systemError(int error, const QString& path, const QString& doing) {
     const int number = error == EACCES || error == EPERM ? int(RuntimeError::PermissionDenied)
                        : error == ENOSPC || error == EDQUOT || error == EFBIG
@@ -208,7 +197,7 @@ bool LoadFavs() {
     file.open(fd.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return unread(fileError(file, path, QStringLiteral("read")));
+        return unread(Files::error(file, path, QStringLiteral("read")));
     if (unreadFile == path)
         unreadFile.clear();
 
@@ -266,7 +255,7 @@ bool SaveFavs() {
         file.open(fd.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
         old = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            return saveFailed(fileError(file, path, QStringLiteral("read")), NotSavedLeft);
+            return saveFailed(Files::error(file, path, QStringLiteral("read")), NotSavedLeft);
     }
 
     // A folder that forbids a new file but holds a writable favs.ini: writing in place is the
@@ -275,27 +264,11 @@ bool SaveFavs() {
         return saveInPlace(path, bytes, old);
 
     // Written beside the old file and renamed over it: a failure leaves the old one whole.
-    QSaveFile file(path);
-    const QString context = exists ? NotSavedKept : NotSaved;
-    // Unbuffered, so that a short write (a full disk) shows here: QSaveFile would otherwise
-    // flush what fits at commit and rename the cut-off file into place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return saveFailed(fileError(file, path, QStringLiteral("write")), context);
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        const RuntimeError error =
-            written < 0 ? fileError(file, path, QStringLiteral("write"))
-                        : RuntimeError(RuntimeError::PathFileAccess,
-                                       QStringLiteral("Could not write '%1': only %2 of %3 bytes "
-                                                      "were written (is the disk full?).")
-                                           .arg(path)
-                                           .arg(written)
-                                           .arg(bytes.size()));
-        file.cancelWriting();
-        return saveFailed(error, context);
+    try {
+        Files::writeAtomically(path, bytes);
+    } catch (const RuntimeError& error) {
+        return saveFailed(error, exists ? NotSavedKept : NotSaved);
     }
-    if (!file.commit())
-        return saveFailed(fileError(file, path, QStringLiteral("save")), context);
     return true;
 }
 

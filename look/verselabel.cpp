@@ -1,5 +1,7 @@
 #include "look/verselabel.h"
 
+#include "windowbase/twips.h"
+
 #include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
@@ -102,6 +104,20 @@ VerseLabel::VerseLabel(QWidget* parent) : QLabel(parent) {
     static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
     Q_UNUSED(installed);
     setTextFormat(Qt::PlainText);
+}
+
+VerseLabel* VerseLabel::windowVerse(QWidget* window, const QRect& geometry,
+                                    Qt::Alignment horizontal) {
+    auto* label = new VerseLabel(window);
+    label->setGeometry(geometry);
+    label->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
+    // A verse is shown as it is: never rich text, "&" as "&".
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(horizontal | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setAccessibleName(QStringLiteral("Verse"));
+    return label;
 }
 
 QString VerseLabel::spokenText() const {

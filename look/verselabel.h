@@ -16,6 +16,11 @@ class VerseLabel : public QLabel {
     Q_OBJECT
 public:
     explicit VerseLabel(QWidget* parent = nullptr);
+    // The verse of a window (the practice window, the card) at geometry: plain text in the
+    // verses' font, wrapped, aligned to the top and as given across, named "Verse" for screen
+    // readers, never taking the focus.
+    static VerseLabel* windowVerse(QWidget* window, const QRect& geometry,
+                                   Qt::Alignment horizontal);
 
     // The text without its trailing blanks: what a screen reader is given.
     QString spokenText() const;

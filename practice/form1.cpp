@@ -25,15 +25,7 @@ Form1::Form1() {
     setClientSizeTwips(8955, 5505);
     setKeyPreview(true);
 
-    Label1 = new VerseLabel(this);
-    Label1->setGeometry(Twips::rect(240, 240, 6975, 5055));
-    Label1->setFont(Twips::font(QStringLiteral("Times New Roman"), 14.25, true));
-    // A verse is shown as it is: never rich text, "&" as "&".
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setFocusPolicy(Qt::NoFocus);
-    Label1->setAccessibleName(QStringLiteral("Verse"));
+    Label1 = VerseLabel::windowVerse(this, Twips::rect(240, 240, 6975, 5055), Qt::AlignLeft);
 
     auto button = [this](const char* picture, const char* words, const char* does, int top) {
         auto* b = new PictureButton(QString::fromLatin1(picture), QString::fromLatin1(words), this);

@@ -24,7 +24,7 @@ void Main() {
     std::exception_ptr failed;
     std::thread check([&] {
         try {
-            VerseLibrary::attach(path);
+            VerseLibrary::checkFile(path);
         } catch (...) {
             failed = std::current_exception();
         }

@@ -46,7 +46,7 @@ private slots:
         QVERIFY(writeVersesDb(db(), {{"a", "x"}}));
         QVERIFY(start());
         QCOMPARE(Forms::loaded().size(), 1);
-        QVERIFY(Forms::isLoaded<Form1>());
+        QVERIFY(isLoaded<Form1>());
         QVERIFY(Forms::get<Form1>().isVisible());
         const Module1& s = shared();
         QCOMPARE(s.PracticeMode, qint16(0));
@@ -58,7 +58,7 @@ private slots:
     void emptyTableStarts() {
         QVERIFY(writeVersesDb(db(), {}));
         QVERIFY(start());
-        QVERIFY(Forms::isLoaded<Form1>());
+        QVERIFY(isLoaded<Form1>());
     }
 
     void missingFileFailsAndIsNotCreated() {
@@ -142,7 +142,7 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(dir->path()).constData(), 0711) == 0);
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--attach-as-nobody"), db()});
+                    {QStringLiteral("--check-as-nobody"), db()});
         QVERIFY(child.waitForFinished(30000));
         const QString out = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
         QCOMPARE(child.exitCode(), 3);
@@ -160,9 +160,9 @@ private slots:
             QVERIFY(other.open());
             QSqlQuery lock(other);
             QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            VerseLibrary::setBusyTimeoutMs(300);
+            Database::setBusyTimeoutMs(300);
             const auto restore =
-                qScopeGuard([] { VerseLibrary::setBusyTimeoutMs(Database::BusyTimeoutMs); });
+                qScopeGuard([] { Database::setBusyTimeoutMs(Database::BusyTimeoutMs); });
             QElapsedTimer waited;
             waited.start();
             QVERIFY(failsToStart(RuntimeError::DatabaseLocked, QStringLiteral("another program")));
@@ -279,13 +279,13 @@ int main(int argc, char** argv) {
             return 3;
         }
     }
-    if (argc == 3 && qstrcmp(argv[1], "--attach-as-nobody") == 0) {
+    if (argc == 3 && qstrcmp(argv[1], "--check-as-nobody") == 0) {
         // The nobody user and group of Debian.
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
             return 2;
         QCoreApplication app(argc, argv);
         try {
-            VerseLibrary::attach(QString::fromLocal8Bit(argv[2]));
+            VerseLibrary::checkFile(QString::fromLocal8Bit(argv[2]));
             return 0;
         } catch (const RuntimeError& error) {
             std::printf("%d %s\n", error.number(), error.description().toUtf8().constData());

@@ -71,7 +71,7 @@ int nextTyped(const Module1& s) {
 }
 
 int keys(const QString& mode, int runs) {
-    Module1& s = shared();
+    Module1& s = sharedState();
     Form1& form = Forms::show<Form1>();
     if (!QTest::qWaitForWindowExposed(&form)) {
         std::fprintf(stderr, "the practice window was never exposed\n");
@@ -371,7 +371,7 @@ int editorLong(int keys) {
         return editor->datPrimaryRSBar->captionText() == recordCaption(row) &&
                editor->Text1->text() == QLatin1String("Psalms") &&
                editor->Text2->text().startsWith(QLatin1String("Praise the LORD")) &&
-               shared().CurrentText.size() == LongLength;
+               sharedState().CurrentText.size() == LongLength;
     });
     report("editor_long_move_ms", msSince(timer));
     if (!ok)

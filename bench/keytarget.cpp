@@ -19,7 +19,7 @@
 
 int main(int argc, char** argv) {
     TessalineApp app(argc, argv);
-    Module1& s = shared();
+    Module1& s = sharedState();
     Form1& form = Forms::show<Form1>();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;

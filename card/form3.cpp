@@ -21,8 +21,8 @@ Form3::Form3() {
 }
 
 void Form3::Form_Load() {
-    setCaption(shared().CurrentTitle);
-    Label1->setText(shared().CurrentText);
+    setCaption(sharedState().CurrentTitle);
+    Label1->setText(sharedState().CurrentText);
 }
 
 void Form3::Command1_Click() {

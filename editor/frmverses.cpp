@@ -240,7 +240,7 @@ void frmverses::Command1_Click() {
                                          "in the favourite."));
         return;
     }
-    Module1& s = shared();
+    Module1& s = sharedState();
     // Loading the favourites window reads the file: done first, so storing into the slot
     // is not overwritten by that read when the window had been closed.
     Form4& favourites = Forms::get<Form4>();
@@ -267,8 +267,8 @@ void frmverses::showVerse(const QString& title, const QString& text) {
     // Both boxes show the start of their text, as a freshly filled box does.
     Text1->setVerse(title);
     Text2->setVerse(text);
-    shared().CurrentText = text;
-    shared().CurrentTitle = title;
+    sharedState().CurrentText = text;
+    sharedState().CurrentTitle = title;
 }
 
 bool frmverses::copyCurrentRow() {

@@ -202,7 +202,7 @@ bool LoadFavs() {
         unreadFile.clear();
 
     LineReader reader(Cp1252::decodeUtf8OrCp1252(bytes));
-    Module1& s = shared();
+    Module1& s = sharedState();
     for (int i = 0; i < Module1::FavSlotCount && !reader.atEnd(); ++i) {
         s.FavTexts[i] = reader.readLine();
         s.FavTitles[i] = reader.readLine();
@@ -211,7 +211,7 @@ bool LoadFavs() {
 }
 
 bool SaveFavs() {
-    const Module1& s = shared();
+    const Module1& s = sharedState();
     QString content;
     for (int i = 0; i < SavedSlots; ++i) {
         content += s.FavTexts[i] + QLatin1String("\r\n");
@@ -276,6 +276,6 @@ void storeFavourite(int slot, const QString& text, const QString& title) {
     if (slot < 0 || slot >= Module1::FavSlotCount)
         throw RuntimeError(RuntimeError::SubscriptOutOfRange,
                            QStringLiteral("There is no favourite slot %1.").arg(slot));
-    shared().FavTexts[slot] = oneLine(text);
-    shared().FavTitles[slot] = oneLine(title);
+    sharedState().FavTexts[slot] = oneLine(text);
+    sharedState().FavTitles[slot] = oneLine(title);
 }

@@ -62,7 +62,7 @@ void Form4::Form_Load() {
 }
 
 void Form4::Command1_Click(qint16 index) {
-    shared().FavSlot = index;
+    sharedState().FavSlot = index;
     Forms::show<frmverses>();
 }
 
@@ -71,7 +71,7 @@ void Form4::Command2_Click() {
 }
 
 void Form4::Command3_Click(qint16 index) {
-    Module1& s = shared();
+    Module1& s = sharedState();
     s.FavSlot = index;
     s.CurrentText = s.FavTexts[index];
     s.CurrentTitle = s.FavTitles[index];
@@ -85,7 +85,7 @@ void Form4::Command3_Click(qint16 index) {
 
 void Form4::setFavouriteCaption(int index) {
     WrappedButton* button = Command3[index];
-    const QString caption = favouriteCaption(shared().FavTexts[index]);
+    const QString caption = favouriteCaption(sharedState().FavTexts[index]);
     button->setCaption(caption);
     // Screen readers tell the six rows apart by number; an empty one is named as such.
     const QString number = QString::number(index + 1);

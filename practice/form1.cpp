@@ -79,7 +79,7 @@ QPixmap Form1::Picture1Tiles(qreal devicePixelRatio) {
 }
 
 void Form1::PrepareVerse() {
-    PracticeRules::prepareVerse(shared(), *this);
+    PracticeRules::prepareVerse(sharedState(), *this);
 }
 
 void Form1::Command1_Click() {
@@ -87,7 +87,7 @@ void Form1::Command1_Click() {
     // even when a fast typist presses the next letter before letting go of the blank.
     if (Command1->clickedByBlank())
         return;
-    if (shared().KeyText != QLatin1String(" "))
+    if (sharedState().KeyText != QLatin1String(" "))
         showFavourites();
 }
 
@@ -96,12 +96,12 @@ void Form1::Command1_MouseDown() {
 }
 
 void Form1::Command2_Click() {
-    shared().PracticeMode = 1;
+    sharedState().PracticeMode = 1;
     Command1->setFocus();
 }
 
 void Form1::Command3_Click() {
-    shared().PracticeMode = 0;
+    sharedState().PracticeMode = 0;
     Command1->setFocus();
 }
 
@@ -114,12 +114,12 @@ void Form1::Command5_Click() {
 }
 
 void Form1::Command6_Click() {
-    PracticeRules::hint(shared(), *this);
+    PracticeRules::hint(sharedState(), *this);
     Command1->setFocus();
 }
 
 void Form1::Form_KeyPress(qint16 keyAscii) {
-    PracticeRules::keyPress(shared(), *this, keyAscii);
+    PracticeRules::keyPress(sharedState(), *this, keyAscii);
 }
 
 void Form1::showTitle(const QString& title) {

@@ -38,7 +38,7 @@ void Main() {
     check.join();
     if (failed)
         std::rethrow_exception(failed);
-    shared().PracticeMode = 0;
+    sharedState().PracticeMode = 0;
     Forms::show<Form1>();
 }
 

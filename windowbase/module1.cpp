@@ -4,10 +4,10 @@ namespace {
 Module1 state;
 }
 
-Module1& shared() {
+Module1& sharedState() {
     return state;
 }
 
-void resetShared() {
+void resetSharedState() {
     state = Module1{};
 }

@@ -28,7 +28,7 @@ struct Module1 {
 };
 
 // The single instance.
-Module1& shared();
+Module1& sharedState();
 
 // Back to the state at program start (used between tests).
-void resetShared();
+void resetSharedState();

@@ -11,8 +11,8 @@ class TestVerseCard : public ProgramTestCase {
     Q_OBJECT
 
     void setVerse(const QString& title, const QString& text) {
-        shared().CurrentTitle = title;
-        shared().CurrentText = text;
+        sharedState().CurrentTitle = title;
+        sharedState().CurrentText = text;
     }
 
 private slots:
@@ -136,7 +136,7 @@ private slots:
         const QImage huge = card.Label1->grab().toImage();
         const qint64 elapsed = clock.elapsed();
         QVERIFY2(elapsed < 300, qPrintable(QString::number(elapsed) + " ms"));
-        QCOMPARE(card.Label1->text().size(), shared().CurrentText.size());
+        QCOMPARE(card.Label1->text().size(), sharedState().CurrentText.size());
         card.Label1->setText(start);
         QCOMPARE(card.Label1->grab().toImage(), huge);
         card.Label1->setText(start.left(20));

@@ -148,8 +148,8 @@ private slots:
         QTEST(caption(), "record");
         QTEST(w->Text1->text(), "title");
         QTEST(w->Text2->text(), "text");
-        QTEST(shared().CurrentTitle, "title");
-        QTEST(shared().CurrentText, "text");
+        QTEST(sharedState().CurrentTitle, "title");
+        QTEST(sharedState().CurrentText, "text");
     }
 
     void addThroughTheNewRowLine() {
@@ -291,7 +291,7 @@ private slots:
         if (favouritesLoaded)
             Forms::get<Form4>();
         QVERIFY(open());
-        shared().FavSlot = 2;
+        sharedState().FavSlot = 2;
         w->datPrimaryRS.recordset().MoveNext();
         w->Text1->setText(QStringLiteral("typed, not the verse")); // the boxes are not the source
         w->Command1->click();
@@ -370,7 +370,7 @@ private slots:
     }
 
     void missingDatabaseOpensAnEmptyEditor() {
-        shared().CurrentTitle = QStringLiteral("being practised");
+        sharedState().CurrentTitle = QStringLiteral("being practised");
         w = &Forms::show<frmverses>();
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(host->messages.first().text.contains(Paths::versesPath()));
@@ -381,7 +381,7 @@ private slots:
         settle();
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(host->endCodes.isEmpty());
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("being practised"));
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("being practised"));
 
         QVERIFY(writeVersesDb(Paths::versesPath(),
                               ThreeRows)); // Refresh picks up a file that came later
@@ -546,9 +546,9 @@ private slots:
         w->cmdUpdate->click();
         QCOMPARE(other.value(QStringLiteral("select count(*) from writes")).toInt(), 0);
         QCOMPARE(readVersesDb(Paths::versesPath()).at(0).text.toString(), text);
-        shared().FavSlot = 0;
+        sharedState().FavSlot = 0;
         w->Command1->click();
-        QCOMPARE(shared().FavTexts[0], text);
+        QCOMPARE(sharedState().FavTexts[0], text);
         QVERIFY(host->messages.isEmpty());
     }
 
@@ -699,13 +699,13 @@ private slots:
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
         QCOMPARE(w->Text1->text(), title);
         QCOMPARE(w->Text2->text(), QStringLiteral("text ") + title);
-        QCOMPARE(shared().CurrentTitle, title);
+        QCOMPARE(sharedState().CurrentTitle, title);
         w->Command2->click(); // View Verse reads the shared strings
-        QCOMPARE(shared().CurrentText, QStringLiteral("text ") + title);
-        shared().FavSlot = 1;
+        QCOMPARE(sharedState().CurrentText, QStringLiteral("text ") + title);
+        sharedState().FavSlot = 1;
         w->Command1->click();
-        QCOMPARE(shared().FavTitles[1], title);
-        QCOMPARE(shared().FavTexts[1], QStringLiteral("text ") + title);
+        QCOMPARE(sharedState().FavTitles[1], title);
+        QCOMPARE(sharedState().FavTexts[1], QStringLiteral("text ") + title);
     }
 
     // Practising another favourite changes the current verse while the editor is hidden;
@@ -723,15 +723,15 @@ private slots:
         w = &Forms::get<frmverses>();
         w->datPrimaryRS.recordset().MoveNext();
         w->Command1->click();
-        QCOMPARE(shared().FavTitles[0], QStringLiteral("b"));
+        QCOMPARE(sharedState().FavTitles[0], QStringLiteral("b"));
         favourites.Command3[1]->click();
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("fav 1"));
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("fav 1"));
         favourites.Command1[2]->click();
         QVERIFY(w->isVisible());
         QCOMPARE(caption(), QStringLiteral("Record: 2"));
         w->Command1->click();
-        QCOMPARE(shared().FavTitles[2], QStringLiteral("b"));
-        QCOMPARE(shared().FavTexts[2], QStringLiteral("text b"));
+        QCOMPARE(sharedState().FavTitles[2], QStringLiteral("b"));
+        QCOMPARE(sharedState().FavTexts[2], QStringLiteral("text b"));
     }
 
     // Rows another program keeps locked: one wait and one message per move, never a wrong or
@@ -743,8 +743,8 @@ private slots:
             rows.append({QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')),
                          QStringLiteral("text %1").arg(i)});
         QVERIFY(open(rows));
-        shared().FavSlot = 0;
-        shared().FavTitles[0] = QStringLiteral("kept");
+        sharedState().FavSlot = 0;
+        sharedState().FavTitles[0] = QStringLiteral("kept");
         auto other = std::make_unique<OtherProgram>();
         QVERIFY(other->exec(QStringLiteral("begin exclusive")));
 
@@ -756,7 +756,7 @@ private slots:
         QVERIFY2(text.contains(QLatin1String("in use by another program")), qPrintable(text));
         QCOMPARE(caption(), QStringLiteral("Record: 200"));
         QCOMPARE(w->Text1->text(), QString());
-        QCOMPARE(shared().CurrentTitle, QString());
+        QCOMPARE(sharedState().CurrentTitle, QString());
         w->datPrimaryRS.retryUnreadable(); // as each time the grid is drawn
         QVERIFY(w->grdDataGrid->cellText(199, 0).contains(QLatin1String("cannot be read")));
         QVERIFY(!grid()->model()->setData(grid()->model()->index(199, 1), QStringLiteral("x")));
@@ -765,7 +765,7 @@ private slots:
         QCOMPARE(host->messages.size(), 2);
         QVERIFY2(host->messages.last().text.contains(QLatin1String("could not be read")),
                  qPrintable(host->messages.last().text));
-        QCOMPARE(shared().FavTitles[0], QStringLiteral("kept"));
+        QCOMPARE(sharedState().FavTitles[0], QStringLiteral("kept"));
         QVERIFY(w->isVisible());
 
         QVERIFY(other->exec(QStringLiteral("rollback")));
@@ -773,7 +773,7 @@ private slots:
         grid()->viewport()->repaint();
         QCOMPARE(w->grdDataGrid->cellText(198, 0), QStringLiteral("t198"));
         w->Command1->click();
-        QCOMPARE(shared().FavTitles[0], QStringLiteral("t199"));
+        QCOMPARE(sharedState().FavTitles[0], QStringLiteral("t199"));
         QCOMPARE(host->messages.size(), 2);
     }
 
@@ -861,9 +861,9 @@ private slots:
                                            "(select * from verses order by title)"))
                      .toString(),
                  editable ? QStringLiteral("a|changed") : QStringLiteral("a|text a b|text b"));
-        shared().FavSlot = 3;
+        sharedState().FavSlot = 3;
         w->Command1->click();
-        QCOMPARE(shared().FavTitles[3], editable ? QStringLiteral("a") : QStringLiteral("b"));
+        QCOMPARE(sharedState().FavTitles[3], editable ? QStringLiteral("a") : QStringLiteral("b"));
     }
 
     // The grid's lower edge lies over the data control's upper edge.

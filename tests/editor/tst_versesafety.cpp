@@ -187,7 +187,7 @@ private slots:
         QVERIFY(w->Text2->text() != QLatin1String("text"));
         QVERIFY(cell(149, 1) != QLatin1String("text"));
         w->cmdDelete->click();
-        shared().FavSlot = 0;
+        sharedState().FavSlot = 0;
         w->Command1->click();
 
         QCOMPARE(sortedRowTexts(Paths::versesPath()), before);
@@ -384,11 +384,11 @@ private slots:
         host->messages.clear();
         w = &Forms::show<frmverses>();
         const qsizetype shown = host->messages.size();
-        shared().FavSlot = 1;
+        sharedState().FavSlot = 1;
         w->Command1->click();
         QCOMPARE(host->messages.size(), shown + 1);
         QCOMPARE(fileBytes(Paths::favsPath()), favs);
-        QCOMPARE(shared().FavTitles[1], QString());
+        QCOMPARE(sharedState().FavTitles[1], QString());
         QVERIFY(w->isVisible());
     }
 };

@@ -27,16 +27,16 @@ QByteArray crlfLines(const QList<QByteArray>& lines) {
 
 void fillSlots(const QString& prefix) {
     for (int i = 0; i < Module1::FavSlotCount; ++i) {
-        shared().FavTexts[i] = prefix + QString::number(i);
-        shared().FavTitles[i] = prefix + QStringLiteral("title ") + QString::number(i);
+        sharedState().FavTexts[i] = prefix + QString::number(i);
+        sharedState().FavTitles[i] = prefix + QStringLiteral("title ") + QString::number(i);
     }
 }
 
 QStringList texts() {
-    return {shared().FavTexts.begin(), shared().FavTexts.end()};
+    return {sharedState().FavTexts.begin(), sharedState().FavTexts.end()};
 }
 QStringList titles() {
-    return {shared().FavTitles.begin(), shared().FavTitles.end()};
+    return {sharedState().FavTitles.begin(), sharedState().FavTitles.end()};
 }
 
 constexpr char ChildVariable[] = "TESSALINE_TEST_IN_CHILD";
@@ -132,7 +132,7 @@ private slots:
         QVERIFY(LoadFavs());
         QVERIFY(QFile::exists(Paths::favsPath()));
         QCOMPARE(QFile(Paths::favsPath()).size(), 0);
-        QCOMPARE(shared().FavTexts[0], QStringLiteral("old 0"));
+        QCOMPARE(sharedState().FavTexts[0], QStringLiteral("old 0"));
         QVERIFY(host->messages.isEmpty());
     }
 
@@ -193,8 +193,8 @@ private slots:
         QCOMPARE(::texts().mid(0, texts.size()), texts);
         QCOMPARE(::titles().mid(0, titles.size()), titles);
         for (qsizetype i = texts.size(); i < Module1::FavSlotCount; ++i) {
-            QCOMPARE(shared().FavTexts[i], QStringLiteral("old %1").arg(i));
-            QCOMPARE(shared().FavTitles[i], QStringLiteral("old title %1").arg(i));
+            QCOMPARE(sharedState().FavTexts[i], QStringLiteral("old %1").arg(i));
+            QCOMPARE(sharedState().FavTitles[i], QStringLiteral("old title %1").arg(i));
         }
         QCOMPARE(readFavs(), file); // reading never changes the file
     }
@@ -254,7 +254,7 @@ private slots:
         const QByteArray mark = encoding == "utf-8 after a mark" ? "\xef\xbb\xbf" : "";
         QCOMPARE(bytes, encoding == "1252" ? expected.toLatin1() : mark + expected.toUtf8());
 
-        resetShared();
+        resetSharedState();
         QVERIFY(LoadFavs());
         QCOMPARE(::texts().mid(0, 6), texts);
         QCOMPARE(::titles().mid(0, 6), titles);
@@ -274,7 +274,7 @@ private slots:
             lines << "v" + QByteArray::number(i) << "t" + QByteArray::number(i);
         QVERIFY(writeFile(Paths::favsPath(), crlfLines(lines)));
         QVERIFY(LoadFavs());
-        QCOMPARE(shared().FavTexts[7], QStringLiteral("v7"));
+        QCOMPARE(sharedState().FavTexts[7], QStringLiteral("v7"));
         QVERIFY(SaveFavs());
         QCOMPARE(readFavs(), crlfLines(lines.mid(0, 12)));
     }
@@ -308,14 +308,14 @@ private slots:
         QFETCH(QString, stored);
         storeFavourite(0, value, value);
         storeFavourite(1, QStringLiteral("next"), QStringLiteral("Next"));
-        QCOMPARE(shared().FavTexts[0], stored);
-        QCOMPARE(shared().FavTitles[0], stored);
+        QCOMPARE(sharedState().FavTexts[0], stored);
+        QCOMPARE(sharedState().FavTitles[0], stored);
         QVERIFY(SaveFavs());
         QCOMPARE(readFavs().count("\r\n"), 12);
-        resetShared();
+        resetSharedState();
         QVERIFY(LoadFavs());
-        QCOMPARE(shared().FavTitles[0], stored);
-        QCOMPARE(shared().FavTexts[1], QStringLiteral("next"));
+        QCOMPARE(sharedState().FavTitles[0], stored);
+        QCOMPARE(sharedState().FavTexts[1], QStringLiteral("next"));
     }
 
     void storingIntoAMissingSlotFails() {
@@ -350,8 +350,8 @@ private slots:
         fillSlots(QStringLiteral("old "));
         QVERIFY(!LoadFavs());
         QVERIFY(warnedOnceNamingTheFile());
-        QCOMPARE(shared().FavTexts[0], QStringLiteral("old 0"));
-        QCOMPARE(shared().FavTitles[14], QStringLiteral("old title 14"));
+        QCOMPARE(sharedState().FavTexts[0], QStringLiteral("old 0"));
+        QCOMPARE(sharedState().FavTitles[14], QStringLiteral("old title 14"));
     }
 
     void saveOverAFolderIsReported() {
@@ -535,7 +535,7 @@ private slots:
             QVERIFY(QFile::link(target, path));
 
         QCOMPARE(LoadFavs(), used);
-        QCOMPARE(shared().FavTexts[0], used ? QStringLiteral("linked") : QString());
+        QCOMPARE(sharedState().FavTexts[0], used ? QStringLiteral("linked") : QString());
         storeFavourite(1, QStringLiteral("saved"), QStringLiteral("S"));
         QCOMPARE(SaveFavs(), used);
         if (!used) {

@@ -154,7 +154,7 @@ private slots:
         Form4& w = Forms::show<Form4>();
         QVERIFY(activate(w));
         // As Select captions it: the favourites file could not hold every script.
-        shared().FavTexts[0] = text;
+        sharedState().FavTexts[0] = text;
         w.setFavouriteCaption(0);
         auto* label = qobject_cast<VerseLabel*>(captionOf(w.Command3[0]));
         QVERIFY(label);
@@ -192,7 +192,7 @@ private slots:
 
     void unreadableFileStillOpensTheWindow() {
         QVERIFY(QDir().mkdir(Paths::favsPath()));
-        shared().FavTexts[1] = QStringLiteral("kept");
+        sharedState().FavTexts[1] = QStringLiteral("kept");
         Form4& w = Forms::show<Form4>();
         QVERIFY(activate(w));
         QCOMPARE(host->messages.size(), 1);
@@ -205,10 +205,10 @@ private slots:
         QVERIFY(activate(w));
         QVERIFY(choose(w, 1));
         Form1& practice = Forms::get<Form1>();
-        QCOMPARE(shared().FavSlot, qint16(1));
+        QCOMPARE(sharedState().FavSlot, qint16(1));
         QCOMPARE(practice.windowTitle(), QStringLiteral("Psalm 46"));
-        QCOMPARE(shared().CharPos, qint16(1));
-        QCOMPARE(shared().MaskedText.size(), 255);
+        QCOMPARE(sharedState().CharPos, qint16(1));
+        QCOMPARE(sharedState().MaskedText.size(), 255);
         QCOMPARE(practice.Label1->text().left(9), QStringLiteral("-- -----."));
         QCOMPARE(QApplication::focusWidget(), practice.Command1);
 
@@ -224,12 +224,12 @@ private slots:
         QVERIFY(choose(w, 0));
         Form1& practice = Forms::get<Form1>();
         QVERIFY(typeText(QStringLiteral("pray wi")));
-        QCOMPARE(shared().CharPos, qint16(8));
+        QCOMPARE(sharedState().CharPos, qint16(8));
 
         QVERIFY(activate(w));
         QVERIFY(choose(w, 1));
         QCOMPARE(practice.windowTitle(), QStringLiteral("Mark"));
-        QCOMPARE(shared().CharPos, qint16(1));
+        QCOMPARE(sharedState().CharPos, qint16(1));
         QCOMPARE(practice.Label1->text(), QStringLiteral("-- --.").leftJustified(255));
         QVERIFY(typeText(QStringLiteral("g")));
         QCOMPARE(practice.Label1->text().left(6), QStringLiteral("G- --."));
@@ -239,7 +239,7 @@ private slots:
         Form4& w = Forms::show<Form4>();
         QVERIFY(activate(w));
         QTest::mouseClick(w.Command1[3], Qt::LeftButton);
-        QCOMPARE(shared().FavSlot, qint16(3));
+        QCOMPARE(sharedState().FavSlot, qint16(3));
         QVERIFY(Forms::isLoaded<frmverses>());
         QVERIFY(Forms::get<frmverses>().isVisible());
     }

@@ -45,9 +45,9 @@ class TestForm1 : public ProgramTestCase {
 
     // Starts a verse the way a favourite button does.
     void startVerse(Form1& w, const QString& title, const QString& text) {
-        shared().CurrentTitle = title;
-        shared().CurrentText = text;
-        shared().MaskedText = QString(255, QLatin1Char(' '));
+        sharedState().CurrentTitle = title;
+        sharedState().CurrentText = text;
+        sharedState().MaskedText = QString(255, QLatin1Char(' '));
         w.PrepareVerse();
         w.Command1->setFocus();
     }
@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("-- --."));
         QVERIFY(typeText(QStringLiteral("G o")));
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("Go --."));
-        QCOMPARE(w.Label1->text(), shared().MaskedText);
+        QCOMPARE(w.Label1->text(), sharedState().MaskedText);
         QCOMPARE(QApplication::focusWidget(), w.Command1);
     }
 
@@ -135,7 +135,7 @@ private slots:
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab cd"));
         QVERIFY(typeText(QStringLiteral("ab ")));
-        QCOMPARE(shared().KeyText, QStringLiteral(" "));
+        QCOMPARE(sharedState().KeyText, QStringLiteral(" "));
         QVERIFY(!Forms::isLoaded<Form4>());
         // A mouse press opens it even right after a blank.
         QTest::mouseClick(w.Command1, Qt::LeftButton);
@@ -145,7 +145,7 @@ private slots:
 
     void selectVersePressedAfterAnyOtherKeyOpensFavourites() {
         Form1& w = *practice;
-        shared().KeyText = QStringLiteral("x");
+        sharedState().KeyText = QStringLiteral("x");
         w.Command1->click(); // a press after any key but a blank
         QVERIFY(Forms::isLoaded<Form4>());
     }
@@ -158,9 +158,9 @@ private slots:
     void modeButtonsReturnFocusToSelectVerse() {
         QFETCH(bool, word);
         Form1& w = *practice;
-        shared().PracticeMode = word ? 0 : 1;
+        sharedState().PracticeMode = word ? 0 : 1;
         QTest::mouseClick(word ? w.Command2 : w.Command3, Qt::LeftButton);
-        QCOMPARE(shared().PracticeMode, qint16(word ? 1 : 0));
+        QCOMPARE(sharedState().PracticeMode, qint16(word ? 1 : 0));
         QCOMPARE(QApplication::focusWidget(), w.Command1);
         QVERIFY(typeText(QStringLiteral(" ")));
         QVERIFY(!Forms::isLoaded<Form4>());
@@ -230,10 +230,10 @@ private slots:
         QFETCH(bool, typed);
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go"));
-        shared().KeyText = QStringLiteral("-");
+        sharedState().KeyText = QStringLiteral("-");
         QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
         QApplication::sendEvent(QApplication::focusWidget(), &press);
-        QCOMPARE(shared().KeyText != QStringLiteral("-"), typed);
+        QCOMPARE(sharedState().KeyText != QStringLiteral("-"), typed);
     }
 
     // Keys as a fast typist presses them: "+x" presses x, "-x" releases it, "_" is the blank.
@@ -285,13 +285,13 @@ private slots:
         QFETCH(QString, effect);
         Form1& w = *practice;
         startVerse(w, QStringLiteral("t"), QStringLiteral("ab"));
-        shared().PracticeMode = button == 3 ? 1 : 0;
+        sharedState().PracticeMode = button == 3 ? 1 : 0;
         PictureButton* buttons[] = {w.Command1, w.Command2, w.Command3,
                                     w.Command4, w.Command5, w.Command6};
         buttons[button - 1]->setFocus();
         const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
         QVERIFY(keyDown(Qt::Key(key), QStringLiteral("\r"), modifiers));
-        QCOMPARE(shared().KeyText, QStringLiteral("\r")); // the preview saw it first
+        QCOMPARE(sharedState().KeyText, QStringLiteral("\r")); // the preview saw it first
         QVERIFY(keyUp(Qt::Key(key), QStringLiteral("\r"), modifiers));
 
         QStringList happened;
@@ -303,9 +303,9 @@ private slots:
             happened << "end";
         if (w.Label1->text().startsWith(QLatin1Char('a')))
             happened << "hint";
-        if (button == 2 && shared().PracticeMode == 1)
+        if (button == 2 && sharedState().PracticeMode == 1)
             happened << "word mode";
-        if (button == 3 && shared().PracticeMode == 0)
+        if (button == 3 && sharedState().PracticeMode == 0)
             happened << "letter mode";
         QCOMPARE(happened, QStringList{effect});
     }
@@ -318,7 +318,7 @@ private slots:
         QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
         QCOMPARE(host->messages.size(), 1);
-        QCOMPARE(shared().CharPos, qint16(1));
+        QCOMPARE(sharedState().CharPos, qint16(1));
         QVERIFY(!Forms::isLoaded<Form4>());
     }
 
@@ -363,14 +363,14 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), &favourites);
         QVERIFY(!Forms::isLoaded<frmverses>());
         QCOMPARE(w.Label1->text(), typed); // not restarted by the focused favourite
-        QCOMPARE(shared().CharPos, qint16(2));
+        QCOMPARE(sharedState().CharPos, qint16(2));
 
         // A new press in Favorite Verses presses its focused button.
         favourites.Command1[2]->setFocus();
         QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 4000));
         QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", false, 4080));
         QVERIFY(Forms::isLoaded<frmverses>());
-        QCOMPARE(shared().FavSlot, qint16(2));
+        QCOMPARE(sharedState().FavSlot, qint16(2));
     }
 
     // A release the program never saw (the window the key went down in was hidden under it)
@@ -383,7 +383,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
         QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 5000));
         QVERIFY(Forms::isLoaded<frmverses>());
-        QCOMPARE(shared().FavSlot, qint16(0));
+        QCOMPARE(sharedState().FavSlot, qint16(0));
     }
 
     // The real box: only Yes or No answers it, and the key that answers presses nothing else.
@@ -450,7 +450,7 @@ private slots:
 
         QCOMPARE(seen.value(0), QStringLiteral("Try Again?"));
         QVERIFY(!seen.contains(QStringLiteral("closed")));
-        QCOMPARE(shared().CharPos, qint16(yes ? 1 : 2));
+        QCOMPARE(sharedState().CharPos, qint16(yes ? 1 : 2));
         QCOMPARE(Forms::isLoaded<Form4>(), !yes);
     }
 
@@ -459,7 +459,7 @@ private slots:
         startVerse(w, QStringLiteral("t"), QStringLiteral("Go on now."));
         QSignalSpy announced(w.Label1, &VerseLabel::uncovered);
         QVERIFY(typeText(QStringLiteral("gx")));
-        shared().PracticeMode = 1;
+        sharedState().PracticeMode = 1;
         QVERIFY(typeText(QStringLiteral("o o")));
         QCOMPARE(announced.size(), 3);
         QCOMPARE(announced[0][0].toString(), QStringLiteral("G"));
@@ -525,7 +525,7 @@ private slots:
         QTest::mouseClick(w.Command6, Qt::LeftButton);
         QVERIFY(host->messages.isEmpty());
         QVERIFY(w.Label1->text().isEmpty());
-        QCOMPARE(shared().KeyText, QStringLiteral("c"));
+        QCOMPARE(sharedState().KeyText, QStringLiteral("c"));
     }
 
     void exitEndsTheProgram() {

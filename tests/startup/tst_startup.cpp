@@ -48,7 +48,7 @@ private slots:
         QCOMPARE(Forms::loaded().size(), 1);
         QVERIFY(isLoaded<Form1>());
         QVERIFY(Forms::get<Form1>().isVisible());
-        const Module1& s = shared();
+        const Module1& s = sharedState();
         QCOMPARE(s.PracticeMode, qint16(0));
         QCOMPARE(s.CharPos, qint16(0));
         QVERIFY(s.CurrentTitle.isEmpty());

@@ -38,13 +38,13 @@ private slots:
         QVERIFY(activate(favourites));
 
         QTest::mouseClick(favourites.Command1[3], Qt::LeftButton);
-        QCOMPARE(shared().FavSlot, qint16(3));
+        QCOMPARE(sharedState().FavSlot, qint16(3));
         frmverses& editor = Forms::get<frmverses>();
         QVERIFY(activate(editor));
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("Auguries")); // first in title order
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("Auguries")); // first in title order
 
         QTest::keyClick(editor.grdDataGrid->view(), Qt::Key_Down);
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("Psalm 46:1"));
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("Psalm 46:1"));
         QTest::mouseClick(editor.Command1, Qt::LeftButton);
         QVERIFY(!editor.isVisible());
         QVERIFY(Forms::isLoaded<frmverses>()); // hidden, not unloaded
@@ -97,13 +97,13 @@ private slots:
         QVERIFY(pressKey(Qt::Key_Down));
         QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(editor.isVisible());
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("Psalm 46:1"));
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("Psalm 46:1"));
         for (int i = 0; i < 8; ++i) // Add, Delete, Refresh, Update, Close, Title, Text, Select
             QVERIFY(pressKey(Qt::Key_Tab));
         QCOMPARE(QApplication::focusWidget(), editor.Command1);
         QVERIFY(pressKey(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(!editor.isVisible());
-        QCOMPARE(shared().FavTexts[0], QStringLiteral("God is our refuge."));
+        QCOMPARE(sharedState().FavTexts[0], QStringLiteral("God is our refuge."));
 
         QVERIFY(QTest::qWaitForWindowActive(&favourites));
         QVERIFY(pressKey(Qt::Key_Tab));
@@ -143,7 +143,7 @@ private slots:
         check(favourites, favourites.Command1[0], favourites.Command2);
         frmverses& editor = Forms::show<frmverses>();
         check(editor, editor.grdDataGrid->view(), editor.Command1);
-        shared().CurrentTitle = QStringLiteral("Card");
+        sharedState().CurrentTitle = QStringLiteral("Card");
         Form3& card = Forms::show<Form3>();
         check(card, card.Command1, card.Label1);
         QCOMPARE(unmarked.join(QLatin1String(", ")), QString());
@@ -239,7 +239,7 @@ private slots:
         QVERIFY(pressKey(Qt::Key_Tab));
         QVERIFY(QApplication::focusWidget() != view);
         QCOMPARE(focusedCells(), QString());
-        QCOMPARE(shared().CurrentTitle, QStringLiteral("b"));
+        QCOMPARE(sharedState().CurrentTitle, QStringLiteral("b"));
 
         QVERIFY(pressKey(Qt::Key_Backtab));
         QCOMPARE(QApplication::focusWidget(), view);

@@ -36,7 +36,7 @@ void ScriptedHost::endProgram(int exitCode) {
 void resetProgram() {
     Forms::unloadAll();
     settle();
-    resetShared();
+    resetSharedState();
 }
 
 void settle() {

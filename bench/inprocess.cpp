@@ -3,6 +3,8 @@
 //
 //     bench_inprocess keys letter|word [runs]    typing a 499-character verse in full
 //     bench_inprocess backdrop [paints]          one full backdrop paint against drawTiledPixmap
+//     bench_inprocess card-huge                  the card opened and drawn with a verse of
+//                                                4.8 million characters
 //     bench_inprocess editor-open                "Change Verse" until the editor shows "Record: 1"
 //     bench_inprocess editor-edit [times]        Last from the first row, then &Delete and
 //                                                &Update in the middle of the table (it writes!)
@@ -17,6 +19,7 @@
 #include "versemaker.h"
 
 #include "base/cp1252.h"
+#include "card/form3.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
@@ -130,6 +133,20 @@ protected:
 private:
     QPixmap m_picture;
 };
+
+// Only what fits the label is laid out, so a card opens at once whatever the verse's length.
+int cardHuge() {
+    Module1& s = sharedState();
+    s.CurrentTitle = QStringLiteral("Long");
+    s.CurrentText = QStringLiteral("In the beginning was the Word. ").repeated(200) +
+                    QStringLiteral("and more ").repeated(600000);
+    QElapsedTimer timer;
+    timer.start();
+    Form3& card = Forms::show<Form3>();
+    const QImage shown = card.Label1->grab().toImage();
+    report("card_huge_ms", msSince(timer));
+    return shown.isNull() ? 1 : 0;
+}
 
 int backdrop(int paints) {
     const QPixmap picture = Forms::get<Form1>().Picture1->pixmap();
@@ -427,6 +444,8 @@ int main(int argc, char** argv) {
         return keys(args[1], args.value(2, QStringLiteral("30")).toInt());
     if (what == QLatin1String("backdrop"))
         return backdrop(args.value(1, QStringLiteral("200")).toInt());
+    if (what == QLatin1String("card-huge"))
+        return cardHuge();
     if (what == QLatin1String("editor-open"))
         return editorOpen();
     if (what == QLatin1String("editor-edit"))
@@ -434,6 +453,6 @@ int main(int argc, char** argv) {
     if (what == QLatin1String("editor-long"))
         return editorLong(args.value(1, QStringLiteral("10")).toInt());
     std::fprintf(stderr, "usage: bench_inprocess keys letter|word [runs] | backdrop [paints] | "
-                         "editor-open | editor-edit [times] | editor-long [keys]\n");
+                         "card-huge | editor-open | editor-edit [times] | editor-long [keys]\n");
     return 2;
 }

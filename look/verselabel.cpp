@@ -168,7 +168,6 @@ QRect VerseLabel::showMasked(const QString& masked) {
                                          masked.mid(first, length));
         QAccessible::updateAccessibility(&event);
     }
-    emit uncovered(masked.mid(first, length));
     return changed;
 }
 

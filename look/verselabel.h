@@ -49,10 +49,6 @@ public:
     QSize minimumSizeHint() const override { return {}; }
     int heightForWidth(int width) const override;
 
-signals:
-    // The letters (or word) that showMasked uncovered.
-    void uncovered(const QString& letters);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -23,7 +23,9 @@ void setVerseChar(Module1& s, int i, QChar c) {
     s.VerseChars[i] = c;
 }
 
-int examine(Module1& s, int i) {
+// Stores the Windows-1252 code of the verse's character at i (1-based) in CharCode, as every
+// step that looks at a character leaves it, and returns it.
+int setCharCodeAt(Module1& s, int i) {
     s.CharCode = qint16(Cp1252::code(verseChar(s, i)));
     return s.CharCode;
 }
@@ -37,7 +39,7 @@ void putMasked(Module1& s, int pos, QChar c) {
 
 void maskingPass(Module1& s, int len) {
     for (int i = 1; i <= len; ++i) {
-        const int code = examine(s, i);
+        const int code = setCharCodeAt(s, i);
         if (isHidden(code))
             putMasked(s, i, QLatin1Char('-'));
         else if (!isTyped(code))
@@ -88,7 +90,7 @@ void keyPress(Module1& s, PracticeView& view, qint16 keyAscii) {
                 view.showFavourites();
             return;
         }
-        if (isTyped(examine(s, s.CharPos)))
+        if (isTyped(setCharCodeAt(s, s.CharPos)))
             break;
         ++s.CharPos;
     }
@@ -118,7 +120,7 @@ void hint(Module1& s, PracticeView& view) {
         return;
     const int len = verseLength(s);
     int pos = s.CharPos;
-    while (pos <= len && !isTyped(examine(s, pos)))
+    while (pos <= len && !isTyped(setCharCodeAt(s, pos)))
         ++pos;
     if (pos > len)
         return; // nothing left to uncover

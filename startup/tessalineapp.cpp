@@ -125,7 +125,7 @@ bool TessalineApp::notify(QObject* receiver, QEvent* event) {
             if (foreign)
                 return true;
             if (event->type() == QEvent::KeyPress) {
-                const int asked = Host::messagesShown();
+                const Host::MessageWatch messages;
                 const QPointer<QWidget> alive(widget);
                 previewKey(widget, key);
                 if (!alive)
@@ -133,7 +133,7 @@ bool TessalineApp::notify(QObject* receiver, QEvent* event) {
                 // Enter presses the focused button, after the preview; a held Enter presses it
                 // once. An Enter the preview turned into a question was answered there.
                 if (pressesButton(widget, key)) {
-                    if (!repeat && Host::messagesShown() == asked && widget->isEnabled())
+                    if (!repeat && !messages.seen() && widget->isEnabled())
                         static_cast<QAbstractButton*>(widget)->click();
                     return true;
                 }

@@ -16,11 +16,6 @@ template <class W> QPointer<W>& slot() {
 void track(FormBase* form);
 } // namespace detail
 
-template <class W> bool isLoaded() {
-    const QPointer<W>& instance = detail::slot<W>();
-    return instance && !instance->isUnloaded();
-}
-
 template <class W> W& get() {
     QPointer<W>& instance = detail::slot<W>();
     if (!instance || instance->isUnloaded()) {

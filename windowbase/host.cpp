@@ -10,7 +10,7 @@
 namespace Host {
 namespace {
 
-int shown = 0;
+MessageWatch* innermost = nullptr;
 
 // A message box; a Yes/No question in it is answered by Yes or No only: Escape is just another
 // key there, and the box cannot be closed without an answer.
@@ -65,14 +65,19 @@ Backend* current = &widgetBackend;
 
 } // namespace
 
-Answer messageBox(const QString& text, Buttons buttons, const QString& title, Icon icon) {
-    ++shown;
-    return current->messageBox(
-        {text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title, buttons, icon});
+MessageWatch::MessageWatch() : m_outer(innermost) {
+    innermost = this;
 }
 
-int messagesShown() {
-    return shown;
+MessageWatch::~MessageWatch() {
+    innermost = m_outer;
+}
+
+Answer messageBox(const QString& text, Buttons buttons, const QString& title, Icon icon) {
+    for (MessageWatch* watch = innermost; watch; watch = watch->m_outer)
+        watch->m_seen = true;
+    return current->messageBox(
+        {text, title.isEmpty() ? QString::fromLatin1(ProgramTitle) : title, buttons, icon});
 }
 
 void endProgram(int exitCode) {

@@ -32,8 +32,21 @@ inline constexpr auto ProgramTitle = "Tessaline";
 Answer messageBox(const QString& text, Buttons buttons = Buttons::Ok, const QString& title = {},
                   Icon icon = Icon::None);
 
-// How many message boxes have been shown so far: tells a caller whether a handler asked.
-int messagesShown();
+// Notes whether a message box was shown while it lives (an outer watch sees what an inner
+// one sees): tells a caller whether a handler it ran asked the user something.
+class MessageWatch {
+public:
+    MessageWatch();
+    ~MessageWatch();
+    MessageWatch(const MessageWatch&) = delete;
+    MessageWatch& operator=(const MessageWatch&) = delete;
+    bool seen() const { return m_seen; }
+
+private:
+    friend Answer messageBox(const QString&, Buttons, const QString&, Icon);
+    bool m_seen = false;
+    MessageWatch* m_outer;
+};
 
 // Ends the program at once: no window's closing handling runs.
 void endProgram(int exitCode = 0);

@@ -4,8 +4,6 @@
 #include "windowbase/forms.h"
 #include "windowbase/module1.h"
 
-#include <QElapsedTimer>
-
 // The verse card shows the verse that was current when it loaded, exactly as written.
 class TestVerseCard : public ProgramTestCase {
     Q_OBJECT
@@ -29,7 +27,7 @@ private slots:
 
         card.Command1->click();
         settle();
-        QVERIFY(!Forms::isLoaded<Form3>());
+        QVERIFY(!isLoaded<Form3>());
         Form3& again = Forms::show<Form3>();
         QCOMPARE(again.windowTitle(), QStringLiteral("Second"));
         QCOMPARE(again.Label1->text(), QStringLiteral("two"));
@@ -53,7 +51,7 @@ private slots:
         QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
         settle();
-        QVERIFY(!Forms::isLoaded<Form3>());
+        QVERIFY(!isLoaded<Form3>());
     }
 
     void showsTheTextLiterally_data() {
@@ -114,8 +112,8 @@ private slots:
         QCOMPARE(left > right ? QStringLiteral("left") : QStringLiteral("right"), stopAt);
     }
 
-    // Only what fits the label is laid out: the card opens at once, showing what a card
-    // holding just the start of the verse shows.
+    // Only what fits the label is laid out: the card shows what a card holding just the start
+    // of the verse shows (how fast it opens is a row of bench/run).
     void aHugeVerseOpensAtOnce_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("rest");
@@ -130,12 +128,8 @@ private slots:
         QFETCH(QString, start);
         QFETCH(QString, rest);
         setVerse(QStringLiteral("Long"), start + rest);
-        QElapsedTimer clock;
-        clock.start();
         Form3& card = Forms::show<Form3>();
         const QImage huge = card.Label1->grab().toImage();
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed < 300, qPrintable(QString::number(elapsed) + " ms"));
         QCOMPARE(card.Label1->text().size(), sharedState().CurrentText.size());
         card.Label1->setText(start);
         QCOMPARE(card.Label1->grab().toImage(), huge);

@@ -305,7 +305,7 @@ private slots:
                                                  : before.split('\n').at(i).chopped(1);
             QCOMPARE(lines.at(i), expected + "\r");
         }
-        QVERIFY(Forms::isLoaded<frmverses>());
+        QVERIFY(isLoaded<frmverses>());
         QVERIFY(!w->isVisible());
         QVERIFY(Forms::get<Form4>().isVisible());
     }
@@ -345,7 +345,7 @@ private slots:
         else
             resetProgram(); // as at program end
         // Back at once, not only when the closed window is finally deleted.
-        QVERIFY(!Forms::isLoaded<frmverses>());
+        QVERIFY(!isLoaded<frmverses>());
         QCOMPARE(MousePointer::get(), int(MousePointer::Default));
         QVERIFY(!QGuiApplication::overrideCursor());
         settle();
@@ -374,7 +374,7 @@ private slots:
         w = &Forms::show<frmverses>();
         QCOMPARE(host->messages.size(), 1);
         QVERIFY(host->messages.first().text.contains(Paths::versesPath()));
-        QVERIFY(Forms::isLoaded<frmverses>() && w->isVisible());
+        QVERIFY(isLoaded<frmverses>() && w->isVisible());
         QCOMPARE(grid()->model()->rowCount(), 0);
         for (QPushButton* b : {w->cmdAdd, w->cmdDelete, w->cmdUpdate})
             b->click();

@@ -240,7 +240,7 @@ private slots:
         QVERIFY(activate(w));
         QTest::mouseClick(w.Command1[3], Qt::LeftButton);
         QCOMPARE(sharedState().FavSlot, qint16(3));
-        QVERIFY(Forms::isLoaded<frmverses>());
+        QVERIFY(isLoaded<frmverses>());
         QVERIFY(Forms::get<frmverses>().isVisible());
     }
 

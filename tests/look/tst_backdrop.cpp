@@ -115,7 +115,7 @@ private slots:
         ScriptedHost host;
         Form3& card = Forms::show<Form3>();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
-        QVERIFY(Forms::isLoaded<Form1>()); // painting created the picture's owner
+        QVERIFY(isLoaded<Form1>()); // painting created the picture's owner
         const Form1& main = Forms::get<Form1>();
         QCOMPARE(main.Picture1ScaleWidth(), 2565.0);
         QCOMPARE(main.Picture1ScaleHeight(), 2460.0);

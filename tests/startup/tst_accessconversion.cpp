@@ -200,7 +200,7 @@ private slots:
         useFixture(file);
         AccessConversion::setStartUpNames(names);
         QVERIFY(start());
-        QVERIFY(Forms::isLoaded<Form1>());
+        QVERIFY(isLoaded<Form1>());
 
         const QString kept = dir->file(QStringLiteral("verses-access.mdb"));
         QCOMPARE(bytesOf(kept), bytesOf(fixture(file)));

@@ -33,7 +33,7 @@ private slots:
         QVERIFY(activate(practice));
 
         QTest::mouseClick(practice.Command1, Qt::LeftButton);
-        QVERIFY(Forms::isLoaded<Form4>());
+        QVERIFY(isLoaded<Form4>());
         Form4& favourites = Forms::get<Form4>();
         QVERIFY(activate(favourites));
 
@@ -47,7 +47,7 @@ private slots:
         QCOMPARE(sharedState().CurrentTitle, QStringLiteral("Psalm 46:1"));
         QTest::mouseClick(editor.Command1, Qt::LeftButton);
         QVERIFY(!editor.isVisible());
-        QVERIFY(Forms::isLoaded<frmverses>()); // hidden, not unloaded
+        QVERIFY(isLoaded<frmverses>()); // hidden, not unloaded
         QVERIFY(favourites.isVisible());
         QCOMPARE(favourites.Command3[3]->accessibleName(), QStringLiteral("God is our refuge."));
 

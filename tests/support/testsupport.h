@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/testfiles.h"
+#include "windowbase/forms.h"
 #include "windowbase/host.h"
 
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QWidget>
 #include <Qt>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -34,6 +36,13 @@ private:
     std::function<void(const Host::Message&)> m_hook;
     Host::Backend* m_previous;
 };
+
+// Whether a window of type W is loaded (shown or hidden), as the program's list says.
+template <class W> bool isLoaded() {
+    const QList<FormBase*> forms = Forms::loaded();
+    return std::any_of(forms.begin(), forms.end(),
+                       [](FormBase* form) { return dynamic_cast<W*>(form) != nullptr; });
+}
 
 // Unloads every window and clears the shared state.
 void resetProgram();

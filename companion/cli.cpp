@@ -7,6 +7,7 @@
 #include "companion/versestore.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTextStream>
 #include <functional>
@@ -119,7 +120,7 @@ public:
         const QStringList args = m_parser.positionalArguments();
         const QString command = args.value(0);
         m_operands = args.mid(1);
-        m_dbPath = m_parser.isSet(m_db) ? m_parser.value(m_db) : Paths::versesPath();
+        m_dbPath = m_parser.isSet(m_db) ? checkedName(m_parser.value(m_db)) : Paths::versesPath();
         if (command == u"bibles")
             return bibles();
         if (command == u"add")
@@ -189,9 +190,11 @@ private:
         return addAll([&] {
             const Bibles bibles(m_settings.swordPath);
             const BibleInfo chosen = bibles.choose(m_parser.value(m_bible), defaultBible());
-            return bibles.lookUp(
+            const QList<Verse> verses = bibles.lookUp(
                 chosen, m_operands, m_parser.isSet(m_eachVerse),
                 m_progress.step(QStringLiteral("Reading %1").arg(chosen.abbreviation)));
+            return VerseStore::add(m_dbPath, verses,
+                                   m_progress.step(QStringLiteral("Adding to the database")));
         });
     }
 
@@ -210,34 +213,63 @@ private:
                                  : QStringLiteral("Cannot tell the format of '%1' from its "
                                                   "name: give --format tsv, csv or text.")
                                        .arg(file)};
-        return addAll([&] { return VerseFile::read(file, *format); });
+        return addAll([&] {
+            VerseFile::Reader reader(checkedName(file), *format);
+            const Progress progress = m_progress.step(QStringLiteral("Adding to the database"));
+            return VerseStore::add(
+                m_dbPath, [&] { return reader.next(); },
+                [&] {
+                    if (progress)
+                        progress(reader.position(), reader.size());
+                });
+        });
     }
 
     int exportAll() {
         only(QStringLiteral("export"), {});
         if (m_operands.size() != 1)
             throw UsageError{QStringLiteral("'export' needs one file name.")};
+        const QString target = m_operands[0];
         const QList<Verse> verses = VerseStore::readAll(m_dbPath);
-        VerseFile::write(m_operands[0], VerseFile::csv(verses));
+        const QByteArray bytes = VerseFile::csv(verses);
+        if (target == u"-") {
+            m_out << QString::fromUtf8(bytes) << Qt::flush; // nothing else: the data may be piped
+            return 0;
+        }
+        VerseFile::write(checkedName(target), bytes);
         m_out << QStringLiteral("Wrote %1 to '%2'.\n")
-                     .arg(count(verses.size(), "verse", "verses"), m_operands[0]);
+                     .arg(count(verses.size(), "verse", "verses"), target);
         return 0;
     }
 
-    // Gathers the verses, then adds them in one transaction and says how it went; on any
-    // failure says that nothing was added.
-    int addAll(const std::function<QList<Verse>()>& gather) {
+    // Adds the verses in one transaction and says how it went; on any failure says that nothing
+    // was added.
+    int addAll(const std::function<VerseStore::Added()>& work) {
         try {
-            const QList<Verse> verses = gather();
-            const VerseStore::Added added = VerseStore::add(
-                m_dbPath, verses, m_progress.step(QStringLiteral("Adding to the database")));
+            const VerseStore::Added added = work();
             m_progress.clear();
             reportAdded(m_out, added, m_dbPath);
             return 0;
         } catch (const RuntimeError& error) {
             throw RuntimeError(error.number(),
                                error.description() + QStringLiteral(" Nothing was added."));
+        } catch (const std::bad_alloc&) {
+            throw RuntimeError(RuntimeError::Internal,
+                               QStringLiteral("There was not enough memory. Nothing was added."));
         }
+    }
+
+    // A name given on the command line that is not valid UTF-8 reaches us with replacement
+    // characters; no file can be found under the name we have.
+    QString checkedName(const QString& path) const {
+        if (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path))
+            throw RuntimeError(RuntimeError::PathFileAccess,
+                               QStringLiteral("The name '%1' is not valid in the system's "
+                                              "file-name encoding (UTF-8), so the file cannot be "
+                                              "opened. Rename it, or give the name of a link to "
+                                              "it.")
+                                   .arg(path));
+        return path;
     }
 
     QTextStream& m_out;

@@ -364,6 +364,31 @@ private slots:
         QCOMPARE(readFavs(), old);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
     }
+
+    // A folder name holding "%1" appears in the message as it is, beside the byte counts.
+    void shortWriteMessageShowsTheFolderAsItIs() {
+        const QString folder = dir->file(QStringLiteral("a%1b%2"));
+        QVERIFY(QDir().mkpath(folder));
+        Paths::setProgramDir(folder);
+        storeFavourite(0, QStringLiteral("a verse longer than the limit ").repeated(20),
+                       QStringLiteral("New"));
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 64;
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool ok = SaveFavs();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+        Paths::setProgramDir(dir->path());
+
+        QVERIFY(!ok);
+        QCOMPARE(host->messages.size(), 1);
+        const QString text = host->messages.first().text;
+        QVERIFY2(text.contains(QStringLiteral("'%1/favs.ini': only 64 of ").arg(folder)),
+                 qPrintable(text));
+    }
 };
 
 TESSALINE_TEST_MAIN(TestFavsFile)

@@ -52,7 +52,8 @@ struct Reader::Source {
     }
 
     // At least n characters ahead unless the file ends first.
-    bool fill(qsizetype n) {
+    bool fill(qsizetype n) { return buffer.size() - pos >= n || refill(n); }
+    bool refill(qsizetype n) {
         while (buffer.size() - pos < n && !ended) {
             const QByteArray bytes = file.read(ChunkBytes);
             if (bytes.isEmpty()) {
@@ -78,6 +79,25 @@ struct Reader::Source {
             ++column;
         }
         return c;
+    }
+    // Appends the characters before the next line end, NUL or one for which stop is true (or
+    // the end of the file) to out, a run at a time.
+    template <typename Stop> void takeUntil(QString& out, Stop stop) {
+        while (fill(1)) {
+            const QChar* data = buffer.constData();
+            qsizetype end = pos;
+            for (const qsizetype size = buffer.size(); end < size; ++end) {
+                const QChar c = data[end];
+                if (c == u'\n' || c == u'\r' || c.isNull() || stop(c))
+                    break;
+            }
+            out.append(data + pos, end - pos);
+            column += end - pos;
+            const bool stopped = end < buffer.size();
+            pos = end;
+            if (stopped)
+                return;
+        }
     }
     // Takes a line end (LF, CR LF or CR) if one is next.
     bool takeLineEnd() {
@@ -227,6 +247,7 @@ std::optional<Verse> Reader::next() {
             if (in.peek() == u'"') {
                 in.take();
                 while (true) {
+                    in.takeUntil(cell.value, [](QChar c) { return c == u'"'; });
                     if (in.atEnd())
                         throw in.fault(cell.at, QStringLiteral("the quoted field that starts "
                                                                "here is never closed."));
@@ -247,6 +268,8 @@ std::optional<Verse> Reader::next() {
                                                   "quote.")
                                        .arg(csv ? QStringLiteral("comma") : QStringLiteral("tab")));
             } else {
+                in.takeUntil(cell.value,
+                             [&](QChar c) { return c == separator || (csv && c == u'"'); });
                 while (!in.atEnd() && in.peek() != separator && in.peek() != u'\n' &&
                        in.peek() != u'\r') {
                     // In TSV a quote inside a field is a quote; CSV wants such fields quoted.

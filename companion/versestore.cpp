@@ -2,8 +2,11 @@
 
 #include "app/database.h"
 
-#include <QSet>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <QVariant>
+
+#include <sqlite3.h>
 
 namespace VerseStore {
 namespace {
@@ -40,32 +43,93 @@ public:
     QSqlDatabase db;
 };
 
+// A statement of the engine's own interface, on the connection Qt opened: the rows of an import
+// go through these, without Qt's per-statement cost.
+class Statement {
+public:
+    Statement(sqlite3* handle, const char* sql, const QString& path)
+        : m_handle(handle), m_path(path) {
+        if (sqlite3_prepare_v2(handle, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            throw failure();
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    // The text stays ours until the statement is reset.
+    void bind(int index, const QString& text) {
+        sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * 2), SQLITE_STATIC);
+    }
+    // True while it gives a row; throws on failure.
+    bool step() {
+        const int result = sqlite3_step(m_statement);
+        if (result == SQLITE_ROW)
+            return true;
+        if (result != SQLITE_DONE)
+            throw failure();
+        return false;
+    }
+    void reset() {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    QString text(int column) const {
+        const void* data = sqlite3_column_text16(m_statement, column);
+        return data ? QString(static_cast<const QChar*>(data),
+                              sqlite3_column_bytes16(m_statement, column) / 2)
+                    : QString();
+    }
+
+private:
+    RuntimeError failure() const {
+        return Database::errorFrom(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(m_handle)),
+                                             QSqlError::StatementError,
+                                             QString::number(sqlite3_extended_errcode(m_handle))),
+                                   m_path);
+    }
+
+    sqlite3* m_handle;
+    sqlite3_stmt* m_statement = nullptr;
+    QString m_path;
+};
+
+sqlite3* handleOf(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw RuntimeError(RuntimeError::Internal,
+                           QStringLiteral("The verse database is not open through SQLite."));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 // Rows already in the table are found by a digest of title and text kept in a temporary table
 // (on disk, in the engine's temporary store) rather than in memory, so that memory does not
 // grow with the file; a digest that matches is confirmed against the row itself.
 class Seen {
 public:
-    Seen(QSqlDatabase& db, const QString& path)
-        : m_db(db), m_path(path), m_find(db), m_note(db), m_row(db), m_scan(db) {
+    Seen(QSqlDatabase& db, sqlite3* handle, const QString& path) : m_db(db) {
         QSqlQuery query(db);
         exec(query,
              QStringLiteral("CREATE TEMP TABLE tessaline_seen (digest INTEGER PRIMARY KEY, "
                             "row INTEGER)"),
              path);
-        prepare(m_find, QStringLiteral("SELECT row FROM temp.tessaline_seen WHERE digest = ?"));
-        prepare(m_note, QStringLiteral("INSERT OR IGNORE INTO temp.tessaline_seen VALUES (?, ?)"));
-        prepare(m_row, QStringLiteral("SELECT title, text FROM verses WHERE rowid = ?"));
-        prepare(m_scan, QStringLiteral("SELECT 1 FROM verses WHERE title = ? COLLATE BINARY AND "
-                                       "text = ? COLLATE BINARY LIMIT 1"));
-        query.setForwardOnly(true);
-        exec(query, QStringLiteral("SELECT rowid, title, text FROM verses"), path);
-        while (query.next())
-            note(digest(query.value(1).toString(), query.value(2).toString()),
-                 query.value(0).toLongLong());
+        m_find.emplace(handle, "SELECT row FROM temp.tessaline_seen WHERE digest = ?", path);
+        m_note.emplace(handle, "INSERT OR IGNORE INTO temp.tessaline_seen VALUES (?, ?)", path);
+        m_row.emplace(handle, "SELECT title, text FROM verses WHERE rowid = ?", path);
+        m_scan.emplace(handle,
+                       "SELECT 1 FROM verses WHERE title = ? COLLATE BINARY AND text = ? "
+                       "COLLATE BINARY LIMIT 1",
+                       path);
+        Statement all(handle, "SELECT rowid, title, text FROM verses", path);
+        while (all.step())
+            note(digest(all.text(1), all.text(2)), all.integer(0));
     }
     ~Seen() {
-        for (QSqlQuery* query : {&m_find, &m_note, &m_row, &m_scan})
-            *query = QSqlQuery();
+        m_find.reset();
+        m_note.reset();
+        m_row.reset();
+        m_scan.reset();
         QSqlQuery(m_db).exec(QStringLiteral("DROP TABLE IF EXISTS temp.tessaline_seen"));
     }
 
@@ -74,44 +138,36 @@ public:
     }
 
     bool contains(qint64 key, const Companion::Verse& verse) {
-        run(m_find, {key});
-        if (!m_find.next())
+        m_find->bind(1, key);
+        const bool listed = m_find->step();
+        const qint64 row = listed ? m_find->integer(0) : 0;
+        m_find->reset();
+        if (!listed)
             return false;
-        const qint64 row = m_find.value(0).toLongLong();
-        m_find.finish();
-        run(m_row, {row});
-        if (m_row.next() && m_row.value(0).toString() == verse.title &&
-            m_row.value(1).toString() == verse.text) {
-            m_row.finish();
+        m_row->bind(1, row);
+        const bool same =
+            m_row->step() && m_row->text(0) == verse.title && m_row->text(1) == verse.text;
+        m_row->reset();
+        if (same)
             return true;
-        }
-        m_row.finish();
         // Two different rows with the same digest: rare enough to look through the table.
-        run(m_scan, {verse.title, verse.text});
-        const bool found = m_scan.next();
-        m_scan.finish();
+        m_scan->bind(1, verse.title);
+        m_scan->bind(2, verse.text);
+        const bool found = m_scan->step();
+        m_scan->reset();
         return found;
     }
 
-    void note(qint64 key, qint64 row) { run(m_note, {key, row}); }
+    void note(qint64 key, qint64 row) {
+        m_note->bind(1, key);
+        m_note->bind(2, row);
+        m_note->step();
+        m_note->reset();
+    }
 
 private:
-    void prepare(QSqlQuery& query, const QString& statement) {
-        query.setForwardOnly(true);
-        if (!query.prepare(statement))
-            throw Database::errorFrom(query.lastError(), m_path);
-    }
-    void run(QSqlQuery& query, std::initializer_list<QVariant> values) {
-        int i = 0;
-        for (const QVariant& value : values)
-            query.bindValue(i++, value);
-        if (!query.exec())
-            throw Database::errorFrom(query.lastError(), m_path);
-    }
-
     QSqlDatabase& m_db;
-    QString m_path;
-    QSqlQuery m_find, m_note, m_row, m_scan;
+    std::optional<Statement> m_find, m_note, m_row, m_scan;
 };
 
 } // namespace
@@ -119,28 +175,29 @@ private:
 Added add(QSqlDatabase& db, const QString& path, const Source& next,
           const std::function<void()>& afterEach) {
     QSqlQuery query(db);
-    // The digests go to a file like the database's own pages, never to memory.
+    // The digests go to a temporary file, with a cache of their own that holds those of about a
+    // million rows: memory stays bounded whatever the file's size.
     exec(query, QStringLiteral("PRAGMA temp_store = FILE"), path);
+    exec(query, QStringLiteral("PRAGMA temp.cache_size = -24000"), path);
     // The write lock is taken first, so no other writer comes between the check for rows that
     // are already there and the inserts.
     exec(query, QStringLiteral("BEGIN IMMEDIATE"), path);
     try {
         Added result;
         {
-            Seen seen(db, path);
-            QSqlQuery insert(db);
-            if (!insert.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")))
-                throw Database::errorFrom(insert.lastError(), path);
+            sqlite3* handle = handleOf(db);
+            Seen seen(db, handle, path);
+            Statement insert(handle, "INSERT INTO verses (title, text) VALUES (?, ?)", path);
             while (const std::optional<Companion::Verse> verse = next()) {
                 const qint64 key = Seen::digest(verse->title, verse->text);
                 if (seen.contains(key, *verse)) {
                     ++result.skipped;
                 } else {
-                    insert.bindValue(0, verse->title);
-                    insert.bindValue(1, verse->text);
-                    if (!insert.exec())
-                        throw Database::errorFrom(insert.lastError(), path);
-                    seen.note(key, insert.lastInsertId().toLongLong());
+                    insert.bind(1, verse->title);
+                    insert.bind(2, verse->text);
+                    insert.step();
+                    insert.reset();
+                    seen.note(key, sqlite3_last_insert_rowid(handle));
                     ++result.added;
                 }
                 if (afterEach)

@@ -6,9 +6,14 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <sqlite3.h>
+#include <vector>
 
 namespace VerseStore {
+
+size_t memorySlots = size_t(1) << 20; // 16 bytes each
+
 namespace {
 
 const QString Connection = QStringLiteral("tessaline-verses");
@@ -103,48 +108,74 @@ sqlite3* handleOf(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-// Rows already in the table are found by a digest of title and text kept in a temporary table
-// (on disk, in the engine's temporary store) rather than in memory, so that memory does not
-// grow with the file; a digest that matches is confirmed against the row itself.
+// The rows already in the table, found by a digest of title and text; a digest that matches is
+// confirmed against the row itself. The digests and their rows are kept in memory while they fit
+// in a table of bounded size (16 MB: some 890,000 rows), then in a temporary table of the
+// engine's (a file, with a cache of its own), so that memory stays bounded whatever the size of
+// the file. A verse is
+// added first and taken back when it turns out to be there already: one lookup of its digest
+// instead of two, duplicates being the rare case.
 class Seen {
 public:
-    Seen(QSqlDatabase& db, sqlite3* handle, const QString& path) : m_db(db) {
-        QSqlQuery query(db);
-        exec(query,
-             QStringLiteral("CREATE TEMP TABLE tessaline_seen (digest INTEGER PRIMARY KEY, "
-                            "row INTEGER)"),
-             path);
-        m_find.emplace(handle, "SELECT row FROM temp.tessaline_seen WHERE digest = ?", path);
-        m_note.emplace(handle, "INSERT OR IGNORE INTO temp.tessaline_seen VALUES (?, ?)", path);
+    Seen(QSqlDatabase& db, sqlite3* handle, const QString& path)
+        : m_db(db), m_handle(handle), m_path(path) {
         m_row.emplace(handle, "SELECT title, text FROM verses WHERE rowid = ?", path);
         m_scan.emplace(handle,
                        "SELECT 1 FROM verses WHERE title = ? COLLATE BINARY AND text = ? "
-                       "COLLATE BINARY LIMIT 1",
+                       "COLLATE BINARY AND rowid <> ? LIMIT 1",
                        path);
+        resize(std::min<size_t>(1 << 12, memorySlots));
         Statement all(handle, "SELECT rowid, title, text FROM verses", path);
         while (all.step())
-            note(digest(all.text(1), all.text(2)), all.integer(0));
+            noteOrFind(digest(all.text(1), all.text(2)), all.integer(0));
     }
     ~Seen() {
         m_find.reset();
         m_note.reset();
         m_row.reset();
         m_scan.reset();
-        QSqlQuery(m_db).exec(QStringLiteral("DROP TABLE IF EXISTS temp.tessaline_seen"));
+        if (m_spilled)
+            QSqlQuery(m_db).exec(QStringLiteral("DROP TABLE IF EXISTS temp.tessaline_seen"));
     }
 
     static qint64 digest(const QString& title, const QString& text) {
         return qint64(qHashMulti(0x7e55a11e, title, text));
     }
 
-    bool contains(qint64 key, const Companion::Verse& verse) {
-        m_find->bind(1, key);
-        const bool listed = m_find->step();
-        const qint64 row = listed ? m_find->integer(0) : 0;
-        m_find->reset();
-        if (!listed)
-            return false;
-        m_row->bind(1, row);
+    // Notes the digest of the verse added as row; when the digest was there already, nothing is
+    // noted and the row it was noted with is returned.
+    std::optional<qint64> noteOrFind(qint64 key, qint64 row) {
+        if (m_spilled) {
+            m_note->bind(1, key);
+            m_note->bind(2, row);
+            m_note->step();
+            m_note->reset();
+            if (sqlite3_changes(m_handle) == 1)
+                return std::nullopt;
+            m_find->bind(1, key);
+            const qint64 found = m_find->step() ? m_find->integer(0) : 0;
+            m_find->reset();
+            return found;
+        }
+        const quint64 stored = key == 0 ? 1 : quint64(key); // 0 marks an empty slot
+        const size_t mask = m_keys.size() - 1;
+        size_t slot = stored & mask;
+        for (; m_keys[slot] != 0; slot = (slot + 1) & mask)
+            if (m_keys[slot] == stored)
+                return m_rows[slot];
+        m_keys[slot] = stored;
+        m_rows[slot] = row;
+        ++m_count;
+        const size_t most = memorySlots;
+        if (m_keys.size() < most ? m_count * 4 > m_keys.size() * 3
+                                 : m_count * 20 > m_keys.size() * 17)
+            m_keys.size() < most ? resize(m_keys.size() * 2) : spill();
+        return std::nullopt;
+    }
+
+    // Whether a row other than added holds the verse, whose digest was noted with noted.
+    bool holdsOther(const Companion::Verse& verse, qint64 noted, qint64 added) {
+        m_row->bind(1, noted);
         const bool same =
             m_row->step() && m_row->text(0) == verse.title && m_row->text(1) == verse.text;
         m_row->reset();
@@ -153,20 +184,57 @@ public:
         // Two different rows with the same digest: rare enough to look through the table.
         m_scan->bind(1, verse.title);
         m_scan->bind(2, verse.text);
+        m_scan->bind(3, added);
         const bool found = m_scan->step();
         m_scan->reset();
         return found;
     }
 
-    void note(qint64 key, qint64 row) {
-        m_note->bind(1, key);
-        m_note->bind(2, row);
-        m_note->step();
-        m_note->reset();
+private:
+    void resize(size_t size) {
+        std::vector<quint64> keys(size, 0);
+        std::vector<qint64> rows(size, 0);
+        std::swap(keys, m_keys);
+        std::swap(rows, m_rows);
+        m_count = 0;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] != 0)
+                noteOrFind(qint64(keys[i]), rows[i]);
     }
 
-private:
+    void spill() {
+        QSqlQuery query(m_db);
+        exec(query,
+             QStringLiteral("CREATE TEMP TABLE tessaline_seen (digest INTEGER PRIMARY KEY, "
+                            "row INTEGER)"),
+             m_path);
+        m_find.emplace(m_handle, "SELECT row FROM temp.tessaline_seen WHERE digest = ?", m_path);
+        m_note.emplace(m_handle, "INSERT OR IGNORE INTO temp.tessaline_seen VALUES (?, ?)", m_path);
+        // In the order of the digests, so that each goes at the end of the table's tree; an
+        // order of indexes costs less memory than sorted copies.
+        std::vector<quint32> order;
+        order.reserve(m_count);
+        for (size_t i = 0; i < m_keys.size(); ++i)
+            if (m_keys[i] != 0)
+                order.push_back(quint32(i));
+        std::sort(order.begin(), order.end(),
+                  [this](quint32 a, quint32 b) { return qint64(m_keys[a]) < qint64(m_keys[b]); });
+        std::vector<quint64> keys;
+        std::vector<qint64> rows;
+        std::swap(keys, m_keys);
+        std::swap(rows, m_rows);
+        m_spilled = true;
+        for (const quint32 i : order)
+            noteOrFind(qint64(keys[i]), rows[i]);
+    }
+
     QSqlDatabase& m_db;
+    sqlite3* m_handle;
+    QString m_path;
+    std::vector<quint64> m_keys; // in memory: open addressing, 0 for an empty slot
+    std::vector<qint64> m_rows;
+    size_t m_count = 0;
+    bool m_spilled = false;
     std::optional<Statement> m_find, m_note, m_row, m_scan;
 };
 
@@ -175,10 +243,9 @@ private:
 Added add(QSqlDatabase& db, const QString& path, const Source& next,
           const std::function<void()>& afterEach) {
     QSqlQuery query(db);
-    // The digests go to a temporary file, with a cache of their own that holds those of about a
-    // million rows: memory stays bounded whatever the file's size.
+    // Digests beyond what memory holds go to a temporary file, with a cache of their own.
     exec(query, QStringLiteral("PRAGMA temp_store = FILE"), path);
-    exec(query, QStringLiteral("PRAGMA temp.cache_size = -24000"), path);
+    exec(query, QStringLiteral("PRAGMA temp.cache_size = -8000"), path);
     // The write lock is taken first, so no other writer comes between the check for rows that
     // are already there and the inserts.
     exec(query, QStringLiteral("BEGIN IMMEDIATE"), path);
@@ -188,16 +255,21 @@ Added add(QSqlDatabase& db, const QString& path, const Source& next,
             sqlite3* handle = handleOf(db);
             Seen seen(db, handle, path);
             Statement insert(handle, "INSERT INTO verses (title, text) VALUES (?, ?)", path);
+            Statement takeBack(handle, "DELETE FROM verses WHERE rowid = ?", path);
             while (const std::optional<Companion::Verse> verse = next()) {
+                insert.bind(1, verse->title);
+                insert.bind(2, verse->text);
+                insert.step();
+                insert.reset();
+                const qint64 row = sqlite3_last_insert_rowid(handle);
                 const qint64 key = Seen::digest(verse->title, verse->text);
-                if (seen.contains(key, *verse)) {
+                const std::optional<qint64> noted = seen.noteOrFind(key, row);
+                if (noted && seen.holdsOther(*verse, *noted, row)) {
+                    takeBack.bind(1, row);
+                    takeBack.step();
+                    takeBack.reset();
                     ++result.skipped;
                 } else {
-                    insert.bind(1, verse->title);
-                    insert.bind(2, verse->text);
-                    insert.step();
-                    insert.reset();
-                    seen.note(key, sqlite3_last_insert_rowid(handle));
                     ++result.added;
                 }
                 if (afterEach)

@@ -31,6 +31,10 @@ Added add(QSqlDatabase& db, const QString& path, const Source& next,
 Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& verses,
           const Companion::Progress& progress = {});
 
+// How many digests of rows (16 bytes each, a power of two) an import keeps in memory before it
+// moves them to a temporary file; tests lower it.
+extern size_t memorySlots;
+
 // Every row, in title order (rows with the same title in the order they were added).
 QList<Companion::Verse> readAll(const QString& path);
 

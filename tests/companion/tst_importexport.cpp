@@ -434,6 +434,36 @@ private slots:
         QCOMPARE(versesIn(path), QList<Verse>{Existing});
     }
 
+    // Rows already there are found the same way once their digests no longer fit in memory
+    // (here after a dozen) and go to a temporary table.
+    void duplicatesFoundBeyondWhatMemoryHolds() {
+        QList<Verse> old{Existing};
+        for (int i = 0; i < 20; ++i)
+            old.append({QStringLiteral("Old %1").arg(i), QStringLiteral("old text")});
+        QVERIFY(writeVerses(Paths::versesPath(), old));
+        QByteArray tsv;
+        QList<Verse> added;
+        for (int i = 0; i < 40; ++i) {
+            const Verse verse{QStringLiteral("New %1").arg(i), QStringLiteral("new text")};
+            tsv += (verse.title + u'\t' + verse.text + u'\n').toUtf8();
+            added.append(verse);
+            if (i % 4 == 0) // again, and one already there
+                tsv += (verse.title + u'\t' + verse.text + u'\n' + old[i / 2].title + u'\t' +
+                        old[i / 2].text + u'\n')
+                           .toUtf8();
+        }
+        const QString file = dir->file(QStringLiteral("many.tsv"));
+        QVERIFY(writeFile(file, tsv));
+        const size_t saved = VerseStore::memorySlots;
+        VerseStore::memorySlots = 16;
+        const CompanionRun run = runCompanion({QStringLiteral("import"), file});
+        VerseStore::memorySlots = saved;
+        QCOMPARE(run.out, QStringLiteral("Added 40 verses to '%1'. Skipped 20 verses already "
+                                         "there (same title and text).\n")
+                              .arg(Paths::versesPath()));
+        QCOMPARE(versesIn(Paths::versesPath()), old + added);
+    }
+
     void progressOnlyWhenAsked() {
         const QString file = dir->file(QStringLiteral("v.tsv"));
         QVERIFY(writeFile(file, "a\tb\nc\td\n"));

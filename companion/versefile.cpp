@@ -121,19 +121,25 @@ namespace {
 
 // UTF-8 when the whole file is valid UTF-8, else Windows-1252; read once through to tell.
 bool isUtf8(QFile& file, const QString& path) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QByteArray bytes;
     while (true) {
-        const QByteArray bytes = file.read(ChunkBytes);
-        if (bytes.isEmpty()) {
+        const QByteArray more = file.read(ChunkBytes);
+        if (more.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
                 throw readError(path, file);
-            break;
+            return QByteArrayView(bytes).isValidUtf8(); // what was left of the last character
         }
-        const QString decoded = utf8.decode(bytes); // decoding is lazy until assigned
-        if (utf8.hasError())
-            break;
+        bytes += more;
+        // Checked up to the start of the last character, which may go on in the next chunk.
+        qsizetype cut = bytes.size();
+        while (cut > 0 && bytes.size() - cut < 4 && (uchar(bytes[cut - 1]) & 0xC0) == 0x80)
+            --cut;
+        if (cut > 0 && uchar(bytes[cut - 1]) >= 0xC0)
+            --cut;
+        if (!QByteArrayView(bytes.constData(), cut).isValidUtf8())
+            return false;
+        bytes.remove(0, cut);
     }
-    return !utf8.hasError();
 }
 
 } // namespace

@@ -142,6 +142,11 @@ private slots:
                                                                 << "" << le << fromUtf16;
         QTest::newRow("UTF-16 big-endian, no last line end") << "v.tsv"
                                                              << "" << be << fromUtf16;
+        // Characters of three bytes across every boundary of the chunks the file is read in.
+        const QString euros = QString(120000, u'€');
+        QTest::newRow("long UTF-8 text")
+            << "v.tsv"
+            << "" << ("Euros\t" + euros + "\n").toUtf8() << QList<Verse>{{"Euros", euros}};
         QTest::newRow("format given, against the name")
             << "verses.dat"
             << "CSV" << QByteArray("John 3:16,For God so loved the world\n")

@@ -4,6 +4,11 @@
 
 namespace Database {
 
+namespace {
+// Said of a lock when the user can still repeat what failed; a lost edit cannot be repeated.
+const QString LockedAdvice = QStringLiteral(" Try again once that program is done.");
+} // namespace
+
 RuntimeError errorFrom(const QSqlError& error, const QString& path) {
     const QString engine = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int native = error.nativeErrorCode().toInt();
@@ -13,8 +18,8 @@ RuntimeError errorFrom(const QSqlError& error, const QString& path) {
     case 6: // SQLITE_LOCKED
         return RuntimeError(RuntimeError::DatabaseLocked,
                             QStringLiteral("The verse database '%1' is in use by another program, "
-                                           "which kept it locked. (%2)")
-                                .arg(path, engine));
+                                           "which kept it locked.%2 (%3)")
+                                .arg(path, LockedAdvice, engine));
     case 13: // SQLITE_FULL
         return RuntimeError(RuntimeError::DiskFull,
                             QStringLiteral("The disk holding the verse database '%1' is full. (%2)")
@@ -83,6 +88,24 @@ RuntimeError rowUnreadable(Outcome outcome) {
                                                             "other program is done.")));
 }
 
+RuntimeError tableChanged(const QSqlError& error, const QString& path,
+                          std::optional<Outcome> outcome) {
+    const RuntimeError cause = errorFrom(error, path);
+    if (cause.number() != RuntimeError::ItemNotFound &&
+        cause.number() != RuntimeError::TableNotFound)
+        return cause;
+    const QString what = QStringLiteral("The table 'verses' in '%1' was changed by another program "
+                                        "after the editor read it (%2)")
+                             .arg(path, error.databaseText());
+    const QString refresh = QStringLiteral("Refresh reads the table again.");
+    if (!outcome)
+        return RuntimeError(cause.number(),
+                            what + QStringLiteral(", so its verses cannot be read as listed. ") +
+                                refresh);
+    return RuntimeError(cause.number(), what + QStringLiteral(", so nothing was written.") +
+                                            whatNow(*outcome, refresh));
+}
+
 RuntimeError rowRemoved() {
     return RuntimeError(RuntimeError::RowRemoved,
                         QStringLiteral("The verse was removed by another program after the editor "
@@ -119,7 +142,7 @@ RuntimeError editLost(const RuntimeError& cause) {
     const QString lost = whatNow(Outcome::EditLost, QString());
     if (cause.description().endsWith(lost))
         return cause;
-    return RuntimeError(cause.number(), cause.description() + lost);
+    return RuntimeError(cause.number(), QString(cause.description()).remove(LockedAdvice) + lost);
 }
 
 RuntimeError readOnlyTable(const QString& path) {

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <optional>
 
 // Access to the verse database file: opening it and turning the engine's failures into
 // run-time errors that name the file.
@@ -34,6 +35,11 @@ enum class Outcome {
 RuntimeError rowChanged(Outcome outcome);
 // The row's values could not be read (another program held the file), so it is not written.
 RuntimeError rowUnreadable(Outcome outcome);
+// Another program renamed or dropped a column, or the table, after the editor read it. With
+// an outcome a write was refused; without one, rows could not be read.
+// A failure that is no such change comes back as errorFrom() words it.
+RuntimeError tableChanged(const QSqlError& error, const QString& path,
+                          std::optional<Outcome> outcome);
 // The row listed when the rows were read is no longer in the table.
 RuntimeError rowRemoved();
 // Asked for a field with no current row; of the row just deleted; for a row no longer listed.

@@ -19,7 +19,18 @@ void resetProgramDir();
 // name that is not valid in the file-name encoding would lead every file elsewhere).
 QString directoryOfExecutable(const QByteArray& executablePath);
 
-// Program directory + separator + file name, joined as they are: a program in "/" gives
+// The file whose presence beside the program marks a copy that was installed (the install
+// puts it there). Such a copy keeps each user's verses.mdb and favs.ini in the user's own data
+// folder; any other copy (a build, a folder on a USB stick) keeps them beside itself.
+inline constexpr auto InstalledMarker = "installed";
+
+// The folder that holds verses.mdb and favs.ini: the program directory, or for an installed
+// copy $XDG_DATA_HOME/tessaline (~/.local/share/tessaline by default). That folder is made on
+// the user's first start and filled with the verses.mdb and favs.ini found beside the program;
+// one that is there and not empty is left as it is. Throws RuntimeError when it cannot be made.
+QString dataDir();
+
+// Data folder + separator + file name, joined as they are: a program in "/" gives
 // "//verses.mdb".
 QString versesPath();
 QString favsPath();

@@ -6,6 +6,9 @@
 //     bench_inprocess editor-open                "Change Verse" until the editor shows "Record: 1"
 //     bench_inprocess editor-edit [times]        Last from the first row, then &Delete and
 //                                                &Update in the middle of the table (it writes!)
+//     bench_inprocess editor-long [keys]         a verse of 250,000 characters added (it
+//                                                writes!), then moving onto it, F2 on its
+//                                                Text cell, keys typed there and Escape
 //
 // The verse database, where a case needs one, is the verses.mdb beside this executable, as
 // for the program itself.
@@ -23,14 +26,19 @@
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
+#include "editor/versebox.h"
 #include "favourites/form4.h"
 #include "practice/form1.h"
 #include "practice/practicerules.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <QWindow>
@@ -244,11 +252,14 @@ bool goToRow(frmverses& editor, int row) {
     return runUntil([&] { return editor.datPrimaryRSBar->captionText() == recordCaption(row); });
 }
 
-int editorEdit(int times) {
+// The program started and the editor opened from the first favourite, on its first row.
+frmverses* startToEditor() {
     Form4* favourites = startToFavourites();
-    if (!favourites)
-        return 1;
-    frmverses* editor = openEditor(*favourites);
+    return favourites ? openEditor(*favourites) : nullptr;
+}
+
+int editorEdit(int times) {
+    frmverses* editor = startToEditor();
     if (!editor)
         return 1;
     DataControl& data = editor->datPrimaryRS;
@@ -311,6 +322,97 @@ int editorEdit(int times) {
     return 0;
 }
 
+// As long as `tessaline-verses add Psalms` without --each-verse makes one row.
+constexpr int LongLength = 250000;
+
+// Adds the long verse to the verses.mdb beside this executable; its row in title order.
+int addLongVerse() {
+    int row = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "long");
+        db.setDatabaseName(QCoreApplication::applicationDirPath() + QStringLiteral("/verses.mdb"));
+        QSqlQuery q(db);
+        const QString text = QStringLiteral("Praise the LORD, all you nations; extol him, all you "
+                                            "peoples. ")
+                                 .repeated(LongLength / 40)
+                                 .left(LongLength);
+        if (db.open() && q.prepare(QStringLiteral("insert into verses values ('Psalms', ?)"))) {
+            q.addBindValue(text);
+            if (q.exec() &&
+                q.exec(QStringLiteral("select count(*) from verses where title < "
+                                      "'Psalms'")) &&
+                q.next())
+                row = q.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("long"));
+    return row;
+}
+
+int editorLong(int keys) {
+    const int row = addLongVerse();
+    if (row < 0) {
+        std::fprintf(stderr, "the long verse could not be added\n");
+        return 1;
+    }
+    frmverses* editor = startToEditor();
+    if (!editor)
+        return 1;
+    DataControl& data = editor->datPrimaryRS;
+    QTableView* grid = editor->grdDataGrid->view();
+    grid->setFocus();
+
+    // Onto the long verse, as a grid click does, until the boxes show it and it is the current
+    // verse.
+    QElapsedTimer timer;
+    timer.start();
+    grid->setCurrentIndex(grid->model()->index(row, 1));
+    bool ok = runUntil([&] {
+        return editor->datPrimaryRSBar->captionText() == recordCaption(row) &&
+               editor->Text1->text() == QLatin1String("Psalms") &&
+               editor->Text2->text().startsWith(QLatin1String("Praise the LORD")) &&
+               shared().CurrentText.size() == LongLength;
+    });
+    report("editor_long_move_ms", msSince(timer));
+    if (!ok)
+        return 1;
+
+    // F2 on its Text cell until the cell's editor shows the verse.
+    auto cellEditor = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    timer.start();
+    QTest::keyClick(grid, Qt::Key_F2);
+    ok = runUntil([&] {
+        return cellEditor() && cellEditor()->isVisible() &&
+               cellEditor()->text().contains(QLatin1String("Praise the LORD"));
+    });
+    report("editor_long_f2_ms", msSince(timer));
+    if (!ok)
+        return 1;
+
+    // Keys typed at the end of the cell, each until it is in the row's edits and drawn.
+    QTest::keyClick(cellEditor(), Qt::Key_End);
+    QList<double> times;
+    for (int i = 1; i <= keys; ++i) {
+        timer.start();
+        QTest::keyClick(cellEditor(), Qt::Key_X);
+        ok = runUntil([&] {
+            return data.hasPendingEdits() &&
+                   data.displayValue(row, 1).toString().size() == LongLength + i;
+        });
+        times.append(msSince(timer));
+        if (!ok)
+            return 1;
+    }
+    report("editor_long_key_ms", Measure::median(times));
+
+    // Escape until the cell is closed and nothing typed is left.
+    timer.start();
+    QTest::keyClick(cellEditor(), Qt::Key_Escape);
+    ok = runUntil([&] { return !cellEditor() && !data.hasPendingEdits(); });
+    report("editor_long_escape_ms", msSince(timer));
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -329,7 +431,9 @@ int main(int argc, char** argv) {
         return editorOpen();
     if (what == QLatin1String("editor-edit"))
         return editorEdit(args.value(1, QStringLiteral("3")).toInt());
+    if (what == QLatin1String("editor-long"))
+        return editorLong(args.value(1, QStringLiteral("10")).toInt());
     std::fprintf(stderr, "usage: bench_inprocess keys letter|word [runs] | backdrop [paints] | "
-                         "editor-open | editor-edit [times]\n");
+                         "editor-open | editor-edit [times] | editor-long [keys]\n");
     return 2;
 }

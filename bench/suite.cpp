@@ -442,6 +442,7 @@ int main(int argc, char** argv) {
     const int editorRuns = std::max(5, runs / 2);
     QHash<int, QList<double>> editorOpen;
     QList<double> editorGrowth, editorLast, editorDelete, editorUpdate;
+    QList<double> longMove, longF2, longKey, longEscape;
     bool editorOk = true;
     for (int n : Sizes) {
         progress(QStringLiteral("editor, %1 verses").arg(n));
@@ -459,12 +460,15 @@ int main(int argc, char** argv) {
     const QString editDir = workDir + QStringLiteral("/edit");
     QDir().mkpath(editDir);
     copyProgram(binDir + QStringLiteral("/bench_inprocess"), editDir);
-    for (int r = 0; r < editorRuns; ++r) {
+    auto freshCopy = [&] {
         QFile::remove(editDir + QStringLiteral("/verses.mdb"));
         if (!QFile::copy(dataDir[100000] + QStringLiteral("/verses.mdb"),
                          editDir + QStringLiteral("/verses.mdb")))
             fail(QStringLiteral("cannot copy the verses for editing"));
         syncFile(editDir + QStringLiteral("/verses.mdb"));
+    };
+    for (int r = 0; r < editorRuns; ++r) {
+        freshCopy();
         const ChildRun c = runChild(editDir + QStringLiteral("/bench_inprocess"),
                                     {QStringLiteral("editor-edit")}, out, log);
         editorOk = editorOk && c.ok;
@@ -472,6 +476,21 @@ int main(int argc, char** argv) {
             editorLast.append(c.values.value(QStringLiteral("editor_last_ms")));
             editorDelete.append(c.values.value(QStringLiteral("editor_delete_ms")));
             editorUpdate.append(c.values.value(QStringLiteral("editor_update_ms")));
+        }
+    }
+    // One verse of 250,000 characters added to the 100,000 (by the case itself).
+    progress(QStringLiteral("editor, a 250,000-character verse"));
+    bool longOk = true;
+    for (int r = 0; r < editorRuns; ++r) {
+        freshCopy();
+        const ChildRun c = runChild(editDir + QStringLiteral("/bench_inprocess"),
+                                    {QStringLiteral("editor-long")}, out, log);
+        longOk = longOk && c.ok;
+        if (c.ok) {
+            longMove.append(c.values.value(QStringLiteral("editor_long_move_ms")));
+            longF2.append(c.values.value(QStringLiteral("editor_long_f2_ms")));
+            longKey.append(c.values.value(QStringLiteral("editor_long_key_ms")));
+            longEscape.append(c.values.value(QStringLiteral("editor_long_escape_ms")));
         }
     }
 
@@ -547,6 +566,11 @@ int main(int argc, char** argv) {
     editorRow(QStringLiteral("editor last row, 100,000 verses"), editorLast, 300, false);
     editorRow(QStringLiteral("editor delete, 100,000 verses"), editorDelete, 20, false);
     editorRow(QStringLiteral("editor update, 100,000 verses"), editorUpdate, 20, false);
+    editorOk = editorOk && longOk;
+    editorRow(QStringLiteral("editor onto a 250,000-character verse"), longMove, 50, false);
+    editorRow(QStringLiteral("editor F2 on its Text cell"), longF2, 100, false);
+    editorRow(QStringLiteral("editor one key typed there"), longKey, 16, false);
+    editorRow(QStringLiteral("editor Escape there"), longEscape, 50, false);
     {
         const double m = Measure::median(addBook);
         rows.append({QStringLiteral("tessaline-verses add Psalms --each-verse, 31,000 verses"),

@@ -299,8 +299,9 @@ private:
                                                      "the file name's ending)."),
                                       QStringLiteral("FORMAT")};
     const QCommandLineOption m_db{QStringLiteral("db"),
-                                  QStringLiteral("The verse database (default: verses.mdb beside "
-                                                 "the program)."),
+                                  QStringLiteral("The verse database (default: Tessaline's own, "
+                                                 "in ~/.local/share/tessaline when installed, "
+                                                 "else beside the program)."),
                                   QStringLiteral("PATH")};
 };
 

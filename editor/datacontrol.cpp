@@ -1,11 +1,16 @@
 #include "editor/datacontrol.h"
 
+#include "app/cp1252.h"
 #include "app/database.h"
 #include "app/host.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringDecoder>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -22,15 +27,60 @@ int busyTimeout = Database::BusyTimeoutMs;
 const QString Table = QStringLiteral("[verses]");
 const QString OrderBy = QStringLiteral("order by [title]");
 
+// Grave accents, never double quotes: SQLite reads a double-quoted name that is no column as
+// a string, so a column another program renamed would read as its own name.
 QString quoted(const QString& identifier) {
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
+    return QLatin1Char('`') + QString(identifier).replace(QLatin1Char('`'), QLatin1String("``")) +
+           QLatin1Char('`');
+}
+
+// Values are read as the bytes stored, so that a write can compare them exactly. Text that is
+// not UTF-8 (written in Windows-1252 by older programs) is kept as those bytes and shown as
+// Windows-1252, as the favourites file is read; everything else is kept as text.
+QVariant fromStored(const QVariant& stored) {
+    if (stored.isNull())
+        return {};
+    const QByteArray bytes = stored.toByteArray();
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return bytes;
+    return text;
+}
+
+QString shownText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray)
+        return Cp1252::decode(value.toByteArray());
+    return value.toString();
+}
+
+QVariant asShown(const QVariant& value) {
+    return value.typeId() == QMetaType::QByteArray ? QVariant(shownText(value)) : value;
+}
+
+// The bytes a value read by fromStored() came from.
+QVariant storedBytes(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QByteArray)
+        return value;
+    return value.toString().toUtf8();
+}
+
+// What stands in the database's header for its journal: 1 rollback, 2 WAL; 0 unreadable.
+int journalVersion(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray header = f.read(20);
+    return header.size() == 20 && header.startsWith("SQLite format 3") ? int(header.at(18)) : 0;
 }
 
 // NULL and the empty string read the same in a text box; an edit that changes one into the
 // other is no edit.
 bool sameText(const QVariant& a, const QVariant& b) {
-    return a.toString() == b.toString();
+    return shownText(a) == shownText(b);
 }
 
 void waitFor(const QSqlDatabase& db, int ms) {
@@ -49,6 +99,16 @@ FileStamp stampOf(const QString& path) {
             qint64(info.st_size),
             ns(info.st_mtim),
             ns(info.st_ctim)};
+}
+
+// Closing a connection normally copies its write-ahead log into the file; this one's log
+// belongs to a file that is no longer there.
+void keepLogOnClose(const QString& connection) {
+    const QVariant handle = QSqlDatabase::database(connection, false).driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    if (auto* db = *static_cast<sqlite3* const*>(handle.constData()))
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 int nextConnectionNumber() {
@@ -110,7 +170,7 @@ Field Recordset::Fields(const QString& name) const {
         throw Database::noCurrentRecord();
     if (c.m_pendingSet.value(field))
         return {name, c.m_pending.value(field)};
-    return {name, c.fetchRow(row).value(field)};
+    return {name, asShown(c.fetchRow(row).value(field))};
 }
 
 RowBookmark Recordset::LastModified() const {
@@ -131,12 +191,16 @@ void Recordset::setBookmark(const RowBookmark& bookmark) {
 
 // --- DataControl ---
 
-DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {}
+DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {
+    // Ending the program closes no window: the connection is closed here all the same, so
+    // that a replaced file never receives the old file's log.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { closeConnection(); });
+}
 
 DataControl::~DataControl() {
     // Going away without Close: nothing is raised any more, pending edits are dropped.
-    if (!m_connection.isEmpty())
-        Database::close(m_connection);
+    closeConnection();
 }
 
 void DataControl::setCaption(const QString& caption) {
@@ -200,10 +264,20 @@ void DataControl::Refresh() {
     QVector<qint64> rowids;
     QHash<qint64, QVector<QVariant>> wholeRows;
     QString idColumn;
+    qint64 version = -1;
     try {
         // Edits made in a file that is gone or replaced cannot be saved; say so at once.
-        if (save)
-            checkFile(Database::Outcome::EditKept);
+        if (save) {
+            try {
+                checkFile(Database::Outcome::EditKept);
+            } catch (const RuntimeError& error) {
+                noteRefusal(error);
+                throw;
+            }
+        }
+        // A log left by the file that was replaced would show its rows over the new file's.
+        if (logIsStale())
+            closeConnection();
         QSqlDatabase db = Database::open(DatabaseName, name);
         waitFor(db, busyTimeout);
         QSqlQuery q(db);
@@ -240,6 +314,9 @@ void DataControl::Refresh() {
             commitPending();
 
         q.setForwardOnly(true);
+        if (q.exec(QStringLiteral("PRAGMA data_version")) && q.next())
+            version = q.value(0).toLongLong();
+        q.finish();
         if (idColumn.isEmpty()) {
             if (!q.exec(RecordSource))
                 throw Database::errorFrom(q.lastError(), DatabaseName);
@@ -264,9 +341,10 @@ void DataControl::Refresh() {
     }
 
     emit aboutToReset();
-    if (!m_connection.isEmpty())
-        Database::close(m_connection);
+    closeConnection();
     m_connection = name;
+    m_dataVersion = version;
+    m_readFailure.reset();
     m_openedPath = DatabaseName;
     m_fileStamp = stampOf(DatabaseName);
     m_waiting = true;
@@ -298,7 +376,8 @@ void DataControl::Close() {
     bool save = false;
     if (m_loaded) {
         validate(UnloadAction, save);
-        if (save && m_hasPending) {
+        // A refused edit was told once and cannot be saved: it goes with the window.
+        if (save && m_hasPending && !m_refusal) {
             try {
                 commitPending(Database::Outcome::EditLost);
             } catch (const RuntimeError& error) {
@@ -307,9 +386,39 @@ void DataControl::Close() {
         }
     }
     dropState();
-    if (!m_connection.isEmpty())
-        Database::close(m_connection);
+    closeConnection();
+}
+
+bool DataControl::logIsStale() const {
+    const FileStamp now = stampOf(m_openedPath);
+    if (m_connection.isEmpty() || now == m_fileStamp)
+        return false;
+    // The same file switched to WAL mode or checkpointed by another program says WAL in its
+    // header still; a file put in its place is another inode or (copied over) says otherwise.
+    if (now.exists && now.device == m_fileStamp.device && now.inode == m_fileStamp.inode &&
+        journalVersion(m_openedPath) == 2)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    return q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&
+           q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+}
+
+void DataControl::closeConnection() {
+    if (m_connection.isEmpty())
+        return;
+    // Another file was put in the place of the one a connection in WAL mode has open: the
+    // log must not be copied into it. A file in rollback mode never has a log of its own, so
+    // one left beside it is the old file's and would hide the new content from every later
+    // reader.
+    const bool staleLog = logIsStale();
+    if (staleLog)
+        keepLogOnClose(m_connection);
+    Database::close(m_connection);
     m_connection.clear();
+    if (staleLog && journalVersion(m_openedPath) == 1) {
+        QFile::remove(m_openedPath + QLatin1String("-wal"));
+        QFile::remove(m_openedPath + QLatin1String("-shm"));
+    }
 }
 
 void DataControl::dropState() {
@@ -361,7 +470,9 @@ void DataControl::repositioned() {
         }
     }
     raiseReposition();
-    if (failure)
+    // A row read while another program had changed the table: the rows are listed again and
+    // the row shown then, with no message in between.
+    if (failure && !m_resyncQueued)
         raiseError(*failure);
 }
 
@@ -380,6 +491,10 @@ void DataControl::checkFile(Database::Outcome outcome) {
         throw Database::fileGone(m_openedPath, true, outcome);
     if (now == m_fileStamp)
         return;
+    // In WAL mode a new connection would read a file put in its place through the old
+    // file's log.
+    if (logIsStale())
+        throw Database::fileGone(m_openedPath, true, outcome);
     // Written by someone else since: a file copied over this one may even carry the same
     // change counter, and then the engine would trust pages it holds from the old content.
     // A fresh connection reads the file as it is, so the row check below sees the truth.
@@ -389,26 +504,39 @@ void DataControl::checkFile(Database::Outcome outcome) {
     m_connection = name;
     m_waiting = true;
     m_fileStamp = now;
+    // Unknown for the new connection: the next batch read lists the rows again.
+    m_dataVersion = -1;
 }
 
 QVector<QVariant> DataControl::shownValues(int row, Database::Outcome outcome) const {
     const auto it = m_cache.constFind(m_rowids.at(row));
-    if (it == m_cache.constEnd())
+    if (it == m_cache.constEnd()) {
+        // Unread because the table changed, or because another program held the file.
+        if (m_readFailure) {
+            const RuntimeError error =
+                Database::tableChanged(*m_readFailure, DatabaseName, outcome);
+            if (error.number() != RuntimeError::DatabaseLocked)
+                throw error;
+        }
         throw Database::rowUnreadable(outcome);
-    return *it;
+    }
+    QVector<QVariant> bytes;
+    for (const QVariant& value : *it)
+        bytes.append(storedBytes(value));
+    return bytes;
 }
 
 QString DataControl::selectList() const {
     QStringList columns;
     for (const QString& field : m_fields)
-        columns.append(quoted(field));
+        columns.append(QStringLiteral("cast(%1 as blob)").arg(quoted(field)));
     return columns.join(QLatin1Char(','));
 }
 
 QString DataControl::whereShown() const {
     QString where = QStringLiteral(" where %1 = ?").arg(m_idColumn);
     for (const QString& field : m_fields)
-        where += QStringLiteral(" and %1 is ?").arg(quoted(field));
+        where += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
     return where;
 }
 
@@ -419,7 +547,7 @@ QVector<QVariant> DataControl::readBack(QSqlQuery& q, qint64 id) const {
     q.addBindValue(id);
     if (q.exec() && q.next())
         for (int i = 0; i < fieldCount(); ++i)
-            values.append(q.value(i));
+            values.append(fromStored(q.value(i)));
     q.finish();
     return values;
 }
@@ -475,13 +603,16 @@ bool DataControl::moveToGridRow(int row) {
         return false;
     if (row == currentGridRow())
         return true;
+    // A refused edit keeps the cursor on its row without a message each time it is left.
+    const bool refused = m_refusal.has_value();
     try {
         if (row == rowCount())
             move(AddNewAction, Target::NewRow);
         else
             move(BookmarkAction, Target::Row, row);
     } catch (const RuntimeError& error) {
-        raiseError(error);
+        if (!refused)
+            raiseError(error);
         return false;
     }
     return row == currentGridRow();
@@ -498,10 +629,12 @@ void DataControl::navigate(Action action) {
                           : action == MovePreviousAction ? Target::Previous
                           : action == MoveNextAction     ? Target::Next
                                                          : Target::Last;
+    const bool refused = m_refusal.has_value();
     try {
         move(action, target, -1, true);
     } catch (const RuntimeError& error) {
-        raiseError(error);
+        if (!refused)
+            raiseError(error);
     }
 }
 
@@ -531,14 +664,15 @@ void DataControl::deleteCurrent() {
         if (!db.transaction())
             throw Database::errorFrom(db.lastError(), DatabaseName);
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("delete from %1").arg(Table) + whereShown());
+        bool done = q.prepare(QStringLiteral("delete from %1").arg(Table) + whereShown());
         q.addBindValue(id);
         for (const QVariant& v : shown)
             q.addBindValue(v);
-        const bool done = q.exec();
+        done = done && q.exec();
         if (!done || q.numRowsAffected() == 0) {
-            const RuntimeError error = done ? Database::rowChanged(outcome)
-                                            : Database::errorFrom(q.lastError(), DatabaseName);
+            const RuntimeError error =
+                done ? Database::rowChanged(outcome)
+                     : Database::tableChanged(q.lastError(), DatabaseName, outcome);
             q.finish();
             db.rollback();
             throw error;
@@ -565,9 +699,12 @@ void DataControl::clearPending() {
     m_pending = QVector<QVariant>(m_fields.size());
     m_pendingSet = QVector<bool>(m_fields.size(), false);
     m_hasPending = false;
+    m_refusal.reset();
 }
 
 void DataControl::cancelPending() {
+    // An open cell's text counts among the edits dropped.
+    emit flushRequested();
     if (!m_hasPending)
         return;
     clearPending();
@@ -599,6 +736,36 @@ bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
 void DataControl::commitPending(Database::Outcome outcome) {
     if (!m_hasPending)
         return;
+    // Refused because the row, the table or the file is no longer what the grid showed: trying
+    // again cannot succeed, and the user was told.
+    if (m_refusal)
+        throw *m_refusal;
+    try {
+        writePending(outcome);
+    } catch (const RuntimeError& error) {
+        noteRefusal(error);
+        throw;
+    }
+}
+
+void DataControl::noteRefusal(const RuntimeError& error) {
+    // The failures that say the row, the table or the file changed; a lock or a full disk
+    // passes, and the edit may be saved later.
+    switch (error.number()) {
+    case RuntimeError::RowChanged:
+    case RuntimeError::FileReplaced:
+    case RuntimeError::DatabaseNotFound:
+    case RuntimeError::ItemNotFound:
+    case RuntimeError::TableNotFound:
+        if (m_hasPending)
+            m_refusal = error;
+        break;
+    default:
+        break;
+    }
+}
+
+void DataControl::writePending(Database::Outcome outcome) {
     const bool adding = m_adding;
     const int row = adding ? rowCount() : currentRowIndex();
     if (row < 0)
@@ -623,17 +790,18 @@ void DataControl::commitPending(Database::Outcome outcome) {
     if (!db.transaction())
         throw Database::errorFrom(db.lastError(), DatabaseName);
     QSqlQuery q(db);
+    bool prepared = false;
     if (adding) {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i)
             marks.append(QStringLiteral("?"));
-        q.prepare(
+        prepared = q.prepare(
             QStringLiteral("insert into %1 (%2) values (%3)")
                 .arg(Table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     } else {
-        q.prepare(QStringLiteral("update %1 set %2 = ?")
-                      .arg(Table, columns.join(QStringLiteral(" = ?, "))) +
-                  whereShown());
+        prepared = q.prepare(QStringLiteral("update %1 set %2 = ?")
+                                 .arg(Table, columns.join(QStringLiteral(" = ?, "))) +
+                             whereShown());
     }
     for (const QVariant& v : values)
         q.addBindValue(v);
@@ -648,8 +816,8 @@ void DataControl::commitPending(Database::Outcome outcome) {
         db.rollback();
         throw error;
     };
-    if (!q.exec())
-        fail(Database::errorFrom(q.lastError(), DatabaseName));
+    if (!prepared || !q.exec())
+        fail(Database::tableChanged(q.lastError(), DatabaseName, outcome));
     if (!adding && q.numRowsAffected() == 0)
         fail(Database::rowChanged(outcome));
     const qint64 id = adding ? q.lastInsertId().toLongLong() : m_rowids.at(row);
@@ -715,32 +883,150 @@ void DataControl::fetchPage(int row) const {
 
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    // Row ids are integers of our own: written into the statement, not bound one by one.
-    auto failed = [&] {
-        // Not tried again until the next retryUnreadable(); a locked file is not waited for
-        // again until a read succeeds or the next move.
+    auto unreadable = [&] {
+        // Not tried again until the next retryUnreadable() or the rows are listed again.
         for (const QString& id : ids)
             m_unreadable.insert(id.toLongLong());
-        const RuntimeError error = Database::errorFrom(q.lastError(), DatabaseName);
+    };
+    auto failed = [&] {
+        // A locked file is not waited for again until a read succeeds or the next move.
+        unreadable();
+        m_readFailure = q.lastError();
+        const RuntimeError error = Database::tableChanged(q.lastError(), DatabaseName, {});
         q.finish();
         if (error.number() == RuntimeError::DatabaseLocked)
             setWaiting(false);
         throw error;
     };
+    // Another program may have renumbered the row ids (VACUUM does) since they were listed:
+    // rows read then could stand at places they do not belong. Checked before and after the
+    // read, so that a change while reading counts too. Before, a lock keeps the version from
+    // being read as it keeps the rows: one wait, one message.
+    auto listChanged = [&](bool before) {
+        const bool read = q.exec(QStringLiteral("PRAGMA data_version"));
+        if (!read && before)
+            failed();
+        const bool same = read && q.next() && q.value(0).toLongLong() == m_dataVersion;
+        q.finish();
+        if (same)
+            return false;
+        unreadable();
+        queueResync();
+        return true;
+    };
+    if (listChanged(true))
+        throw Database::rowRemoved();
+    // Row ids are integers of our own: written into the statement, not bound one by one.
     if (!q.exec(QStringLiteral("select %1, %2 from %3 where %1 in (%4)")
                     .arg(m_idColumn, selectList(), Table, ids.join(QLatin1Char(',')))))
         failed();
     const int n = fieldCount();
+    QHash<qint64, QVector<QVariant>> read;
     while (q.next()) {
         QVector<QVariant> values(n);
         for (int i = 0; i < n; ++i)
-            values[i] = q.value(i + 1);
-        m_cache.insert(q.value(0).toLongLong(), values);
+            values[i] = fromStored(q.value(i + 1));
+        read.insert(q.value(0).toLongLong(), values);
     }
     if (q.lastError().isValid())
         failed();
     q.finish();
+    if (listChanged(false))
+        throw Database::rowRemoved();
+    m_cache.insert(read);
+    m_readFailure.reset();
     setWaiting(true);
+}
+
+void DataControl::queueResync() const {
+    if (m_resyncQueued)
+        return;
+    m_resyncQueued = true;
+    // Not now: a read happens while the grid paints or moves, and listing the rows again
+    // resets the grid.
+    QMetaObject::invokeMethod(
+        const_cast<DataControl*>(this), [this] { const_cast<DataControl*>(this)->resync(); },
+        Qt::QueuedConnection);
+}
+
+void DataControl::resync() {
+    m_resyncQueued = false;
+    if (!m_loaded || m_readOnly || m_connection.isEmpty())
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
+        return; // the rows stay unreadable until Refresh or the next read
+    const qint64 version = q.value(0).toLongLong();
+    q.finish();
+    QVector<qint64> ids;
+    bool listed = q.exec(QStringLiteral("select %1 from %2 %3").arg(m_idColumn, Table, OrderBy));
+    while (listed && q.next())
+        ids.append(q.value(0).toLongLong());
+    listed = listed && !q.lastError().isValid();
+    if (!listed) {
+        // Locked: listed on a later read. Otherwise the table itself changed (the order's
+        // column gone): the current row's read says so, and later reads fail the same way
+        // rather than listing again.
+        const bool locked = Database::errorFrom(q.lastError(), DatabaseName).number() ==
+                            RuntimeError::DatabaseLocked;
+        q.finish();
+        if (!locked) {
+            m_dataVersion = version;
+            m_unreadable.clear();
+            repositioned();
+        }
+        return;
+    }
+    q.finish();
+
+    // The current row is found again by the values it was read with, nearest its old place.
+    const int row = currentRowIndex();
+    const QVector<QVariant> kept = row >= 0 ? m_cache.value(m_rowids.at(row)) : QVector<QVariant>();
+    int found = -1;
+    if (!kept.isEmpty()) {
+        QString sql = QStringLiteral("select %1 from %2 where 1").arg(m_idColumn, Table);
+        for (const QString& field : m_fields)
+            sql += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
+        q.setForwardOnly(true);
+        if (q.prepare(sql)) {
+            for (const QVariant& value : kept)
+                q.addBindValue(storedBytes(value));
+            if (q.exec())
+                while (q.next()) {
+                    const int at = int(ids.indexOf(q.value(0).toLongLong()));
+                    if (at >= 0 && (found < 0 || qAbs(at - row) < qAbs(found - row)))
+                        found = at;
+                }
+        }
+        q.finish();
+    }
+
+    emit aboutToReset();
+    m_rowids = std::move(ids);
+    m_cache.clear();
+    m_unreadable.clear();
+    m_readFailure.reset();
+    m_dataVersion = version;
+    m_lastModified.reset();
+    if (m_adding)
+        m_pos = rowCount();
+    else if (found >= 0)
+        m_pos = found;
+    else if (row >= 0)
+        m_pos = qMin(row, rowCount() - 1);
+    else
+        m_pos = qMin(m_pos, rowCount());
+    if (found >= 0)
+        m_cache.insert(m_rowids.at(found), kept);
+    emit resetDone();
+    emit currentRowChanged(-1, currentGridRow());
+    repositioned();
+    // The row edited is gone or changed: its edit stays to copy, but is not saved elsewhere.
+    if (row >= 0 && found < 0 && m_hasPending) {
+        m_refusal = Database::rowChanged(Database::Outcome::EditKept);
+        raiseError(*m_refusal);
+    }
 }
 
 QVariant DataControl::displayValue(int row, int field) const {
@@ -761,7 +1047,7 @@ QVariant DataControl::displayValue(int row, int field) const {
         }
         it = m_cache.constFind(id);
     }
-    return it == m_cache.constEnd() ? QVariant() : it->value(field);
+    return it == m_cache.constEnd() ? QVariant() : asShown(it->value(field));
 }
 
 bool DataControl::rowUnreadable(int row) const {

@@ -150,6 +150,9 @@ public:
     // The grid row holding the cursor: a row, rowCount() on the new-row line, -1 for none.
     int currentGridRow() const;
     bool hasPendingEdits() const { return m_hasPending; }
+    // The pending edits were refused for good (the row, the table or the file is no longer
+    // what the grid showed): they are not tried again, only dropped.
+    bool hasRefusedEdit() const { return m_refusal.has_value(); }
     // For display: pending edits where there are some, otherwise the stored value, read
     // with its page on first use. A page that cannot be read is tried again only after
     // retryUnreadable(), and rowUnreadable() tells it from an empty row meanwhile.
@@ -159,7 +162,7 @@ public:
     // Puts a value into the edit buffer of the current row; false for any other row, for a
     // row whose values could not be read and in a read-only control.
     bool setPendingValue(int row, int field, const QVariant& value);
-    // Drops the pending edits of the current row.
+    // Drops the pending edits of the current row, an open cell's text included.
     void cancelPending();
     // A move asked for by a bound grid or the navigation bar; failures raise Error. True
     // when the row is current afterwards, false when Validate refused or the save failed.
@@ -196,8 +199,18 @@ private:
     void raiseError(const RuntimeError& error);
     void raiseReposition();
     void commitPending(Database::Outcome outcome = Database::Outcome::EditKept);
+    void writePending(Database::Outcome outcome);
+    // Keeps the pending edits from being tried again when error refused them for good.
+    void noteRefusal(const RuntimeError& error);
     // Throws when the file opened by the last Refresh is gone or another stands in its place.
     void checkFile(Database::Outcome outcome);
+    // The connection is in WAL mode and another file stands in the place of the one it
+    // opened: its write-ahead log belongs to a file no longer there.
+    bool logIsStale() const;
+    void closeConnection();
+    // Lists the rows again after another program changed the table, keeping the current row.
+    void queueResync() const;
+    void resync();
     // The values of a row as the editor last read them, which a write expects to find.
     QVector<QVariant> shownValues(int row, Database::Outcome outcome) const;
     // The record source's columns, as the statements that address the table name them.
@@ -226,6 +239,13 @@ private:
     QString m_idColumn;    // rowid, oid or _rowid_: the first that no column of the table shadows
     std::optional<RuntimeError> m_readOnly;
     mutable bool m_waiting = true;
+    // PRAGMA data_version when the row ids were listed: another program changed the table
+    // when it differs.
+    qint64 m_dataVersion = -1;
+    mutable bool m_resyncQueued = false;
+    // Why the last batch of rows could not be read, until one is.
+    mutable std::optional<QSqlError> m_readFailure;
+    std::optional<RuntimeError> m_refusal;
     QStringList m_fields;
     QVector<qint64> m_rowids;
     mutable QHash<qint64, QVector<QVariant>> m_cache;

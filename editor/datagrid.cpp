@@ -5,6 +5,8 @@
 #include "editor/datacontrol.h"
 
 #include <QAbstractTableModel>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -24,6 +26,8 @@ const QString EditedMark = QStringLiteral("\u270E");
 const QString NewRowMark = QStringLiteral("*");
 constexpr int RowHeight = 16;
 constexpr int SelectorWidth = 14;
+// Far more characters than the widest cell shows.
+constexpr int ShownInCell = 500;
 // What a row shows while another program keeps it from being read: never an empty verse.
 const QString UnreadableText = QStringLiteral("(cannot be read)");
 } // namespace
@@ -93,8 +97,9 @@ public:
             return {};
         if (role == Qt::EditRole)
             return value.toString();
-        // One line per row: line breaks show as blanks.
-        return oneLine(value.toString());
+        // One line per row: line breaks show as blanks. No cell shows more than the start of a
+        // long verse, and drawing lays out all that it is given.
+        return oneLine(value.toString().left(ShownInCell));
     }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
@@ -216,6 +221,117 @@ protected:
     }
 };
 
+// The cell editor for a verse too long to lay out again on every key (a line edit lays out
+// all its text on each change). It holds the whole verse but gives the line edit only a
+// stretch around the cursor, and moves the stretch when the cursor nears one of its ends.
+// With the whole stretch selected the whole verse counts as selected: typing, deleting, cutting
+// or copying then work on all of it, as in a short cell.
+class LongLineEdit : public QLineEdit {
+public:
+    static constexpr int Stretch = 2000;
+    static constexpr int Margin = 500;
+
+    explicit LongLineEdit(QWidget* parent) : QLineEdit(parent) {
+        setMaxLength(std::numeric_limits<int>::max());
+        // Connected before anyone else, so the verse is whole when others hear of the edit.
+        connect(this, &QLineEdit::textEdited, this, [this](const QString& shown) {
+            m_verse.replace(m_start, m_length, shown);
+            m_length = int(shown.size());
+        });
+    }
+
+    QString verse() const { return m_verse; }
+    // The cursor at the end, as a line edit given a text puts it.
+    void setVerse(const QString& verse) {
+        m_verse = verse;
+        showAround(int(verse.size()));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (wholeVerseSelected()) {
+            if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)) {
+                QGuiApplication::clipboard()->setText(m_verse);
+                if (event->matches(QKeySequence::Cut))
+                    replaceAll({});
+                return;
+            }
+            const bool erases = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+            const bool types = !event->text().isEmpty() && event->text().at(0).isPrint() &&
+                               !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            if (erases || types) {
+                replaceAll({});
+                if (erases)
+                    return;
+            }
+        }
+        const bool shift = event->modifiers() & Qt::ShiftModifier;
+        if (!shift && (event->matches(QKeySequence::MoveToStartOfLine) ||
+                       event->matches(QKeySequence::MoveToStartOfDocument))) {
+            showAround(0);
+            return;
+        }
+        if (!shift && (event->matches(QKeySequence::MoveToEndOfLine) ||
+                       event->matches(QKeySequence::MoveToEndOfDocument))) {
+            showAround(int(m_verse.size()));
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+        followCursor();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLineEdit::mouseReleaseEvent(event);
+        followCursor();
+    }
+
+private:
+    bool hidesText() const { return m_start > 0 || m_start + m_length < m_verse.size(); }
+    bool wholeVerseSelected() const {
+        return hidesText() && hasSelectedText() && selectionStart() == 0 &&
+               selectionLength() == m_length;
+    }
+    // An edit replacing the whole verse, told as the line edit tells its own.
+    void replaceAll(const QString& verse) {
+        m_verse.clear();
+        m_start = 0;
+        m_length = 0;
+        setText(verse);
+        m_verse = verse;
+        m_length = int(verse.size());
+        emit textEdited(verse);
+    }
+    void followCursor() {
+        const int cursor = cursorPosition();
+        if ((cursor < Margin && m_start > 0) ||
+            (cursor > m_length - Margin && m_start + m_length < m_verse.size())) {
+            const int anchor = hasSelectedText() ? (selectionStart() == cursor
+                                                        ? selectionStart() + selectionLength()
+                                                        : selectionStart())
+                                                 : cursor;
+            showAround(m_start + cursor, m_start + anchor);
+        }
+    }
+    // Shows the stretch around an absolute cursor position; a selection keeps what of it
+    // falls into the new stretch.
+    void showAround(int cursor, int anchor = -1) {
+        const int size = int(m_verse.size());
+        m_start = qBound(0, cursor - Stretch / 2, qMax(0, size - Stretch));
+        m_length = qMin(Stretch, size - m_start);
+        setText(m_verse.mid(m_start, m_length));
+        const int at = cursor - m_start;
+        if (anchor >= 0 && anchor != cursor) {
+            const int from = qBound(0, anchor - m_start, m_length);
+            setSelection(from, at - from);
+        } else {
+            setCursorPosition(at);
+        }
+    }
+
+    QString m_verse;
+    int m_start = 0;  // where the stretch starts in the verse
+    int m_length = 0; // the stretch's length
+};
+
 // Paints the current cell highlighted and tells the view when Tab leaves an open editor.
 class CellDelegate : public QStyledItemDelegate {
 public:
@@ -227,9 +343,11 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        openEditor = editor;
         m_original = index.data(Qt::EditRole).toString();
+        QWidget* editor = m_original.size() > LongLineEdit::Stretch
+                              ? new LongLineEdit(parent)
+                              : QStyledItemDelegate::createEditor(parent, option, index);
+        openEditor = editor;
         // Every keystroke goes into the row's buffer, so the record selector shows the pencil
         // from the first change and nothing typed depends on how the cell is left.
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
@@ -242,10 +360,20 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         // The buffer echoes every keystroke back; setting the same text again would only
         // move the text cursor to the end.
-        auto* line = qobject_cast<QLineEdit*>(editor);
-        if (line && line->text() == index.data(Qt::EditRole).toString())
+        const QString value = index.data(Qt::EditRole).toString();
+        if (textOf(editor) == value)
             return;
-        QStyledItemDelegate::setEditorData(editor, index);
+        if (auto* longEdit = dynamic_cast<LongLineEdit*>(editor))
+            longEdit->setVerse(value);
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (auto* longEdit = dynamic_cast<LongLineEdit*>(editor))
+            model->setData(index, longEdit->verse(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
     }
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
         if (openEditor == editor)
@@ -278,9 +406,11 @@ protected:
             if (key == Qt::Key_Escape) {
                 // Escape takes back what was typed since the cell opened.
                 auto* editor = static_cast<QWidget*>(object);
-                auto* line = qobject_cast<QLineEdit*>(editor);
-                if (line && line->text() != m_original) {
-                    line->setText(m_original);
+                if (qobject_cast<QLineEdit*>(editor) && textOf(editor) != m_original) {
+                    if (auto* longEdit = dynamic_cast<LongLineEdit*>(editor))
+                        longEdit->setVerse(m_original);
+                    else
+                        static_cast<QLineEdit*>(editor)->setText(m_original);
                     emit commitData(editor);
                 }
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -292,6 +422,12 @@ protected:
 
 private:
     void commitSender() { emit commitData(qobject_cast<QWidget*>(sender())); }
+    static QString textOf(QWidget* editor) {
+        if (auto* longEdit = dynamic_cast<LongLineEdit*>(editor))
+            return longEdit->verse();
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        return line ? line->text() : QString();
+    }
 
     mutable QString m_original; // the cell's text when its editor opened
 };

@@ -9,6 +9,7 @@
 #include "editor/databar.h"
 #include "editor/datagrid.h"
 #include "editor/mousepointer.h"
+#include "editor/versebox.h"
 #include "favourites/favsfile.h"
 #include "favourites/form4.h"
 
@@ -17,8 +18,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QTableView>
-#include <limits>
 
 namespace {
 
@@ -39,6 +40,24 @@ template <class Action> bool attempt(const QString& context, Action action) {
         return false;
     }
 }
+
+// Clicks a button the moment its access key is pressed, not after the animated press: keys
+// typed right after Alt+A must find the cursor already on the new-row line.
+class InstantAccessKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* button = qobject_cast<QAbstractButton*>(object);
+        if (button && event->type() == QEvent::Shortcut &&
+            !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+            button->click();
+            return true;
+        }
+        return QObject::eventFilter(object, event);
+    }
+};
 
 } // namespace
 
@@ -72,16 +91,16 @@ frmverses::frmverses() {
     cmdRefresh = button("&Refresh", picButtons, 2313, 0, 975, 300);
     cmdUpdate = button("&Update", picButtons, 3409, 0, 975, 300);
     cmdClose = button("&Close", picButtons, 4505, 0, 975, 300);
+    auto* accessKeys = new InstantAccessKey(this);
+    for (QPushButton* b : {cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdClose})
+        b->installEventFilter(accessKeys);
 
-    Text1 = new QLineEdit(this);
+    Text1 = new VerseBox(this);
     Text1->setGeometry(Twips::rect(120, 3960, 2775, 285));
-    Text2 = new QLineEdit(this);
+    Text2 = new VerseBox(this);
     Text2->setGeometry(Twips::rect(120, 4320, 6255, 285));
     Text1->setAccessibleName(QStringLiteral("Title"));
     Text2->setAccessibleName(QStringLiteral("Text"));
-    // The boxes carry the verse into CurrentTitle / CurrentText: never cut a long one short.
-    Text1->setMaxLength(std::numeric_limits<int>::max());
-    Text2->setMaxLength(std::numeric_limits<int>::max());
 
     Command1 = button("Select", this, 120, 4680, 975, 375);
     Command2 = button("View Verse", this, 1320, 4680, 975, 375);
@@ -150,11 +169,12 @@ void frmverses::cmdAdd_Click() {
         return;
     QWidget* grid = grdDataGrid->view();
     grid->setFocus();
-    // Once this handler is done, Down takes the cursor from the last row to the new-row line.
-    QCoreApplication::postEvent(grid,
-                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
-    QCoreApplication::postEvent(grid,
-                                new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier));
+    // Down takes the cursor from the last row to the new-row line, handled now rather than
+    // queued: keys the user typed meanwhile wait behind this click and must land there.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid, &release);
 }
 
 void frmverses::cmdDelete_Click() {
@@ -168,6 +188,14 @@ void frmverses::cmdDelete_Click() {
 }
 
 void frmverses::cmdRefresh_Click() {
+    // The refused edit would only be refused again: Refresh does what its message promised.
+    if (datPrimaryRS.hasRefusedEdit()) {
+        MousePointer::set(MousePointer::Default);
+        Host::messageBox(QStringLiteral("Your edit of this verse could not be saved, so it was "
+                                        "dropped; the table is shown as it is now."),
+                         Host::Buttons::Ok, {}, Host::Icon::Warning);
+        datPrimaryRS.cancelPending();
+    }
     attempt(QStringLiteral("The verses could not be read again."),
             [this] { datPrimaryRS.Refresh(); });
 }
@@ -197,6 +225,15 @@ void frmverses::showEvent(QShowEvent* event) {
 }
 
 void frmverses::Command1_Click() {
+    // Nothing read since the editor opened (no file, no table, no rows): the current verse
+    // is still one the editor does not show.
+    if (!m_rowShown) {
+        MousePointer::set(MousePointer::Default);
+        Host::messageBox(QStringLiteral("The editor shows no verse, so none was stored in the "
+                                        "favourite."),
+                         Host::Buttons::Ok, {}, Host::Icon::Warning);
+        return;
+    }
     // A row that could not be read is tried once more; no other verse is stored in its place.
     if (m_unread && !copyCurrentRow()) {
         report(*m_unread, QStringLiteral("This verse could not be read, so it was not stored "
@@ -227,11 +264,9 @@ void frmverses::datPrimaryRS_Error(int dataErr, int& response) {
 void frmverses::showVerse(const QString& title, const QString& text) {
     m_shownTitle = title;
     m_shownText = text;
-    Text1->setText(title);
-    Text2->setText(text);
     // Both boxes show the start of their text, as a freshly filled box does.
-    Text1->setCursorPosition(0);
-    Text2->setCursorPosition(0);
+    Text1->setVerse(title);
+    Text2->setVerse(text);
     shared().CurrentText = text;
     shared().CurrentTitle = title;
 }
@@ -249,6 +284,7 @@ bool frmverses::copyCurrentRow() {
         const QString text = rs.Fields(QStringLiteral("text")).Value.toString();
         const QString title = rs.Fields(QStringLiteral("title")).Value.toString();
         m_unread.reset();
+        m_rowShown = true;
         showVerse(title, text);
         return true;
     } catch (const RuntimeError& error) {

@@ -5,8 +5,8 @@
 
 class DataControlBar;
 class DataGrid;
-class QLineEdit;
 class QPushButton;
+class VerseBox;
 
 // The verse editor: a grid over the verse table with its data control, buttons to add,
 // delete, refresh and save rows, and Select to make the current verse a favourite.
@@ -27,8 +27,8 @@ public:
     QPushButton* cmdRefresh;
     QPushButton* cmdUpdate;
     QPushButton* cmdClose;
-    QLineEdit* Text1;      // title of the current row
-    QLineEdit* Text2;      // text of the current row
+    VerseBox* Text1;       // title of the current row
+    VerseBox* Text2;       // text of the current row
     QPushButton* Command1; // Select
     QPushButton* Command2; // View Verse
 
@@ -63,6 +63,8 @@ private:
     // The verse the last Reposition copied: what the editor shows as current.
     QString m_shownTitle;
     QString m_shownText;
+    // A row was read and shown since the editor opened.
+    bool m_rowShown = false;
     // Why the current row's values could not be read, while they could not.
     std::optional<RuntimeError> m_unread;
 };

@@ -1,12 +1,12 @@
 #pragma once
 
-// The favourites file: program directory + "/favs.ini", two lines per slot (text, then
-// title), read into and written from the shared FavTexts / FavTitles.
+// The favourites file: Paths::favsPath(), two lines per slot (text, then title), read into and
+// written from the shared FavTexts / FavTitles. Only a regular file (or a link to one) is used.
 //
 // LoadFavs(): creates a missing file empty, then fills slots 0 to n-1 from the n pairs the
 // file holds; other slots keep what they held. SaveFavs(): rewrites slots 0 to 5 (12 lines,
-// CR LF). Both report their failures to the user and return false; the program keeps
-// running and the old file stays intact.
+// CR LF), but never over a file whose favourites could not be read. Both report their failures
+// to the user and return false; the program keeps running and the old file stays intact.
 bool LoadFavs();
 bool SaveFavs();
 

@@ -33,4 +33,6 @@ if(NOT renamed EQUAL 0)
 endif()
 # CMake may move without replacing by hard-linking, which leaves the old name behind.
 file(REMOVE "${partial}")
+# Listed only when this install placed it: a file kept from before is never uninstalled.
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${DESTINATION}")
 message(STATUS "Installing: ${DESTINATION}")

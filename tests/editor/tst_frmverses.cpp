@@ -6,11 +6,13 @@
 #include "editor/frmverses.h"
 #include "editor/mousepointer.h"
 #include "favourites/form4.h"
+#include "tests/editor/editortest.h"
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -20,8 +22,6 @@
 #include <QTableView>
 
 namespace {
-
-const QList<VerseRow> ThreeRows = {{"b", "text b"}, {"c", "text c"}, {"a", "text a"}};
 
 QStringList rowTexts(const QList<VerseRow>& rows) {
     QStringList out;
@@ -37,45 +37,13 @@ QStringList titles(const QList<VerseRow>& rows) {
     return out;
 }
 
-// A second program's connection to the verse file.
-class OtherProgram {
-public:
-    OtherProgram() : m_db(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name)) {
-        m_db.setDatabaseName(Paths::versesPath());
-        m_db.open();
-    }
-    ~OtherProgram() {
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(Name);
-    }
-    bool exec(const QString& sql) { return QSqlQuery(m_db).exec(sql); }
-    QVariant value(const QString& sql) {
-        QSqlQuery q(m_db);
-        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
-    }
-
-private:
-    static constexpr auto Name = "other-program";
-    QSqlDatabase m_db;
-};
-
 } // namespace
 
 // The verse editor as a user drives it: keys into the grid, button clicks, and a real file.
-class TestVerseEditor : public ProgramTestCase {
+class TestVerseEditor : public EditorTestCase {
     Q_OBJECT
 
-    frmverses* w = nullptr;
-
-    [[nodiscard]] bool open(const QList<VerseRow>& rows = ThreeRows) {
-        if (!writeVersesDb(Paths::versesPath(), rows))
-            return false;
-        w = &Forms::show<frmverses>();
-        return QTest::qWaitForWindowActive(w);
-    }
-    QTableView* grid() const { return w->grdDataGrid->view(); }
     int gridRow() const { return grid()->currentIndex().row(); }
-    QString caption() const { return w->datPrimaryRSBar->captionText(); }
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), k, modifiers);
     }
@@ -568,7 +536,9 @@ private slots:
         }
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
-        QCOMPARE(editor->text().size(), length);
+        // The cell opens with everything selected: copying gives the whole verse.
+        QTest::keySequence(editor, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
         key(Qt::Key_Escape);
         QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
         key(Qt::Key_Down);
@@ -579,6 +549,50 @@ private slots:
         shared().FavSlot = 0;
         w->Command1->click();
         QCOMPARE(shared().FavTexts[0], text);
+        QVERIFY(host->messages.isEmpty());
+    }
+
+    // A verse of a book's length is edited where the cursor is, as a short one: the cell holds
+    // only a stretch of it at a time, and what is typed lands at the right place.
+    void editingALongVerse_data() {
+        QTest::addColumn<QString>("keys"); // F2 opens the cell with all selected
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("at"); // where the typed text lands; -1: it replaced the verse
+        QTest::newRow("at the end") << "end"
+                                    << "xyz" << 50000;
+        QTest::newRow("at the start") << "home"
+                                      << "abc" << 0;
+        QTest::newRow("after moving across stretches") << "home right*4500"
+                                                       << "mid" << 4500;
+        QTest::newRow("back across stretches") << "end left*4500"
+                                               << "back" << 45500;
+        QTest::newRow("over all of it") << ""
+                                        << "new" << -1;
+    }
+    void editingALongVerse() {
+        QFETCH(QString, keys);
+        QFETCH(QString, typed);
+        QFETCH(int, at);
+        QString text;
+        for (int i = 0; text.size() < 50000; ++i)
+            text += QStringLiteral("%1 ").arg(i, 5, 10, QLatin1Char('0'));
+        text.truncate(50000);
+        QVERIFY(open({{"a", text}, {"b", "text b"}}));
+        key(Qt::Key_Right);
+        key(Qt::Key_F2);
+        for (const QString& k : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QStringList parts = k.split(QLatin1Char('*'));
+            const Qt::Key which = parts[0] == "end"    ? Qt::Key_End
+                                  : parts[0] == "home" ? Qt::Key_Home
+                                  : parts[0] == "left" ? Qt::Key_Left
+                                                       : Qt::Key_Right;
+            for (int i = 0; i < parts.value(1, QStringLiteral("1")).toInt(); ++i)
+                key(which);
+        }
+        QVERIFY(typeText(typed));
+        key(Qt::Key_Down); // leaving the row stores it
+        const QString expected = at < 0 ? typed : QString(text).insert(at, typed);
+        QCOMPARE(readVersesDb(Paths::versesPath()).at(0).text.toString(), expected);
         QVERIFY(host->messages.isEmpty());
     }
 
@@ -768,12 +782,13 @@ private slots:
         QTest::addColumn<QString>("lock");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("tryAgain"); // only where the user can repeat what failed
         QTest::newRow("update under a read lock") << "begin; select count(*) from verses"
                                                   << "update"
-                                                  << "in use by another program";
+                                                  << "in use by another program" << true;
         QTest::newRow("close under a lock") << "begin exclusive"
                                             << "close"
-                                            << "was not saved";
+                                            << "was not saved" << false;
     }
     void lockedFileMessages() {
         QFETCH(QString, lock);
@@ -794,6 +809,8 @@ private slots:
         QVERIFY2(text.contains(message), qPrintable(text));
         QVERIFY2(!text.contains(QLatin1String("Error 75")), qPrintable(text));
         QVERIFY2(!text.contains(QLatin1String("try again")), qPrintable(text));
+        QFETCH(bool, tryAgain);
+        QCOMPARE(text.contains(QLatin1String("Try again once that program is done.")), tryAgain);
         QVERIFY(other.exec(QStringLiteral("rollback")));
     }
 

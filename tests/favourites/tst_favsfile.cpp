@@ -7,10 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,16 +39,87 @@ QStringList titles() {
     return {shared().FavTitles.begin(), shared().FavTitles.end()};
 }
 
+constexpr char ChildVariable[] = "TESSALINE_TEST_IN_CHILD";
+
+// True in the child that runInChild() started.
+bool inChild() {
+    return qEnvironmentVariableIsSet(ChildVariable);
+}
+
+// Runs the current test function and data row again in a child process and checks its verdict.
+// File permissions must hold and SIGXFSZ must be at its default (so that only the program's own
+// start-up keeps a write past a size limit alive): a suite run as root drops to the user
+// nobody there. A child that blocks (on a named pipe) is killed and fails the test.
+void runInChild() {
+    uid_t uid = ::geteuid();
+    gid_t gid = ::getegid();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(ChildVariable), QStringLiteral("1"));
+    if (uid == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        QVERIFY2(nobody, "the user nobody is missing");
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+        env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+        env.insert(QStringLiteral("HOME"), QStringLiteral("/tmp"));
+    }
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setChildProcessModifier([uid, gid] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) {
+            static const char why[] = "cannot become the user nobody\n";
+            [[maybe_unused]] auto ignored = ::write(2, why, sizeof why - 1);
+            ::_exit(126);
+        }
+    });
+    QString name = QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        name += u':' + QString::fromLatin1(QTest::currentDataTag());
+    child.start(QCoreApplication::applicationFilePath(), {name});
+    const bool finished = child.waitForFinished(20000);
+    if (!finished) {
+        child.kill();
+        child.waitForFinished();
+    }
+    const QByteArray output = child.readAll();
+    QVERIFY2(finished, qPrintable("the child blocked:\n" + output));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             output.constData());
+}
+
+// Limits the size of any file this process writes, until it goes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
+const QString KeptText = QStringLiteral("the file keeps what it held before");
+
 } // namespace
 
 // The favourites file: what is read, what is written, and what happens when the disk says no.
 class TestFavsFile : public ProgramTestCase {
     Q_OBJECT
 
-    QByteArray readFavs() {
-        QFile f(Paths::favsPath());
+    static QByteArray readFile(const QString& path) {
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
+    QByteArray readFavs() { return readFile(Paths::favsPath()); }
     bool warnedOnceNamingTheFile() const {
         return host->messages.size() == 1 &&
                host->messages.first().text.contains(Paths::favsPath()) &&
@@ -257,6 +332,8 @@ private slots:
     }
     void loadFailureIsReportedAndChangesNothing() {
         QFETCH(QString, setup);
+        if ((setup == "unreadable" || setup == "readonly") && !inChild())
+            return runInChild();
         const QString path = Paths::favsPath();
         if (setup == "folder") {
             QVERIFY(QDir().mkdir(path));
@@ -265,12 +342,10 @@ private slots:
         } else if (setup == "unreadable") {
             QVERIFY(writeFile(Paths::favsPath(), "new\r\nNew\r\n"));
             QVERIFY(QFile::setPermissions(path, {}));
-            if (QFile(path).open(QIODevice::ReadOnly))
-                QSKIP("permissions do not stop this user from reading");
+            QVERIFY(!QFile(path).open(QIODevice::ReadOnly));
         } else {
             QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
-            if (QFile(dir->file("probe")).open(QIODevice::WriteOnly))
-                QSKIP("permissions do not stop this user from writing");
+            QVERIFY(!QFile(dir->file("probe")).open(QIODevice::WriteOnly));
         }
         fillSlots(QStringLiteral("old "));
         QVERIFY(!LoadFavs());
@@ -300,6 +375,8 @@ private slots:
         QFETCH(bool, fileWritable);
         QFETCH(bool, saved);
         QFETCH(bool, inPlace);
+        if (!folderWritable && !inChild())
+            return runInChild();
         const QByteArray old = crlfLines({"old", "Old", "", "", "", "", "", "", "", "", "", ""});
         QVERIFY(writeFile(Paths::favsPath(), old));
         const QString path = Paths::favsPath();
@@ -313,8 +390,7 @@ private slots:
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
         if (!folderWritable) {
             QVERIFY(QFile::setPermissions(dir->path(), readOnly));
-            if (QFile(dir->file("probe")).open(QIODevice::WriteOnly))
-                QSKIP("permissions do not stop this user from writing");
+            QVERIFY(!QFile(dir->file("probe")).open(QIODevice::WriteOnly));
         }
         storeFavourite(0, QStringLiteral("new"), QStringLiteral("New"));
         const bool ok = SaveFavs();
@@ -328,39 +404,46 @@ private slots:
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
     }
 
-    void failedWriteLeavesTheOldFileWhole() {
-        // A write past the limit raises SIGXFSZ. The test reruns itself in a child whose signal
-        // is at its default, so only the program's own start-up can keep it alive.
-        if (!qEnvironmentVariableIsSet("TESSALINE_SIGXFSZ_DEFAULT")) {
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("TESSALINE_SIGXFSZ_DEFAULT"), QStringLiteral("1"));
-            child.setProcessEnvironment(env);
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_DFL); });
-            child.start(QCoreApplication::applicationFilePath(),
-                        {QString::fromLatin1(QTest::currentTestFunction())});
-            QVERIFY(child.waitForFinished(60000));
-            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                     child.readAll().constData());
-            return;
-        }
-        const QByteArray old =
-            crlfLines({"old verse", "Old", "", "", "", "", "", "", "", "", "", ""});
+    // A save that a full disk or a size limit stops leaves the old favourites whole, whether it
+    // replaces the file (a writable folder) or must write over it (a read-only folder).
+    void failedSaveLeavesTheOldFileWhole_data() {
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<int>("oldLength");
+        QTest::addColumn<int>("newLength");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("new file cut short") << true << 120 << 900 << 64;
+        QTest::newRow("in place, no write allowed, longer text") << false << 120 << 900 << 0;
+        QTest::newRow("in place, no write allowed, shorter text") << false << 120 << 40 << 0;
+        QTest::newRow("in place, growing past the limit") << false << 120 << 900 << 200;
+        QTest::newRow("in place, limit inside the old file") << false << 500 << 200 << 64;
+    }
+    void failedSaveLeavesTheOldFileWhole() {
+        QFETCH(bool, folderWritable);
+        QFETCH(int, oldLength);
+        QFETCH(int, newLength);
+        QFETCH(int, limit);
+        if (!inChild())
+            return runInChild();
+        // Twelve lines of the given length in all, the first holding the text.
+        const auto favs = [](char letter, int length) {
+            return crlfLines(
+                {QByteArray(length - 24, letter), "T", "", "", "", "", "", "", "", "", "", ""});
+        };
+        const QByteArray old = favs('o', oldLength);
         QVERIFY(writeFile(Paths::favsPath(), old));
-        storeFavourite(0, QStringLiteral("a much longer verse than the old one ").repeated(20),
-                       QStringLiteral("New"));
-        // A file size limit makes the write itself fail, whoever runs the test.
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 64;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool ok = SaveFavs();
-        setrlimit(RLIMIT_FSIZE, &saved);
-
+        QVERIFY(LoadFavs());
+        storeFavourite(0, QString(newLength - 24, u'n'), QStringLiteral("T"));
+        if (!folderWritable)
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        bool ok = true;
+        {
+            FileSizeLimit small(limit);
+            QVERIFY(small.isSet());
+            ok = SaveFavs();
+        }
         QVERIFY(!ok);
         QVERIFY(warnedOnceNamingTheFile());
+        QVERIFY(host->messages.first().text.contains(KeptText));
         QCOMPARE(readFavs(), old);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
     }
@@ -372,14 +455,13 @@ private slots:
         Paths::setProgramDir(folder);
         storeFavourite(0, QStringLiteral("a verse longer than the limit ").repeated(20),
                        QStringLiteral("New"));
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 64;
         const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool ok = SaveFavs();
-        setrlimit(RLIMIT_FSIZE, &saved);
+        bool ok = true;
+        {
+            FileSizeLimit small(64);
+            QVERIFY(small.isSet());
+            ok = SaveFavs();
+        }
         std::signal(SIGXFSZ, handler);
         Paths::setProgramDir(dir->path());
 
@@ -388,6 +470,108 @@ private slots:
         const QString text = host->messages.first().text;
         QVERIFY2(text.contains(QStringLiteral("'%1/favs.ini': only 64 of ").arg(folder)),
                  qPrintable(text));
+    }
+
+    // With no file there, a failed save must not claim that a file kept anything.
+    void failedSaveWithoutAFileSaysNothingWasKept_data() {
+        QTest::addColumn<bool>("folderWritable");
+        QTest::newRow("disk full") << true;
+        QTest::newRow("read-only folder") << false;
+    }
+    void failedSaveWithoutAFileSaysNothingWasKept() {
+        QFETCH(bool, folderWritable);
+        if (!inChild())
+            return runInChild();
+        storeFavourite(0, QStringLiteral("verse"), QStringLiteral("T"));
+        if (!folderWritable)
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        bool ok = true;
+        {
+            FileSizeLimit none(0);
+            ok = SaveFavs();
+        }
+        QVERIFY(!ok);
+        QVERIFY(warnedOnceNamingTheFile());
+        QVERIFY(!host->messages.first().text.contains(KeptText));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{});
+    }
+
+    // A file whose favourites could not be read is never written over with empty ones.
+    void unreadFileIsNeverOverwritten_data() {
+        QTest::addColumn<bool>("readableAtLoad");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::newRow("unreadable at load") << false << true;
+        QTest::newRow("unreadable at load, read-only folder") << false << false;
+        QTest::newRow("made unreadable after the load") << true << true;
+    }
+    void unreadFileIsNeverOverwritten() {
+        QFETCH(bool, readableAtLoad);
+        QFETCH(bool, folderWritable);
+        if (!inChild())
+            return runInChild();
+        const QString path = Paths::favsPath();
+        const QByteArray old =
+            crlfLines({"one", "1", "two", "2", "three", "3", "four", "4", "five", "5", "", ""});
+        QVERIFY(writeFile(path, old));
+        if (!readableAtLoad)
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        QCOMPARE(LoadFavs(), readableAtLoad);
+        QCOMPARE(host->messages.size(), readableAtLoad ? 0 : 1);
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        if (!folderWritable)
+            QVERIFY(QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+
+        storeFavourite(5, QStringLiteral("six"), QStringLiteral("6"));
+        QVERIFY(!SaveFavs());
+        QVERIFY(host->messages.last().text.contains(path));
+        QVERIFY(host->messages.last().text.contains(QStringLiteral("was left as it is")));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(readFavs(), old);
+    }
+
+    // Only a regular file (or a link to one) is read or written; anything else is refused at
+    // once, never waited on.
+    void onlyARegularFileIsUsed_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("named pipe") << "pipe" << false;
+        QTest::newRow("link to a named pipe") << "link to pipe" << false;
+        QTest::newRow("link to a device") << "link to device" << false;
+        QTest::newRow("link to a file") << "link to file" << true;
+    }
+    void onlyARegularFileIsUsed() {
+        QFETCH(QString, kind);
+        QFETCH(bool, used);
+        if (!inChild())
+            return runInChild();
+        const QString path = Paths::favsPath();
+        const QString pipe = dir->file("pipe");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        const QString target = dir->file("target.ini");
+        QVERIFY(writeFile(target, crlfLines({"linked", "L"})));
+        if (kind == "pipe")
+            QVERIFY(QFile::rename(pipe, path));
+        else if (kind == "link to pipe")
+            QVERIFY(QFile::link(pipe, path));
+        else if (kind == "link to device")
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+        else
+            QVERIFY(QFile::link(target, path));
+
+        QCOMPARE(LoadFavs(), used);
+        QCOMPARE(shared().FavTexts[0], used ? QStringLiteral("linked") : QString());
+        storeFavourite(1, QStringLiteral("saved"), QStringLiteral("S"));
+        QCOMPARE(SaveFavs(), used);
+        if (!used) {
+            QCOMPARE(host->messages.size(), 2);
+            for (const Host::Message& message : host->messages)
+                QVERIFY2(message.text.contains(path) && message.text.contains("not a file"),
+                         qPrintable(message.text));
+        }
+        QVERIFY(QFileInfo(path).isSymLink() == (kind != "pipe"));
+        QCOMPARE(readFile(target),
+                 used ? crlfLines({"linked", "L", "saved", "S", "", "", "", "", "", "", "", ""})
+                      : crlfLines({"linked", "L"}));
     }
 };
 

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Installs the build into a fresh prefix, checks what a user gets, then installs again over
-# changed verses and favourites and checks that they survive.
+# Installs the build into a fresh prefix as scripts/run does, checks what a user gets, installs
+# again over changed files and checks that they survive, then uninstalls.
 #     check-install.sh <build dir>
 set -euo pipefail
 build=$1
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-install() { cmake --install "$build" --prefix "$prefix" >/dev/null; }
+install() { "$scripts/install" "$prefix" "$build"; }
+# Every file and link below the prefix, one a line.
+tree() { (cd "$prefix" && find . \( -type f -o -type l \) | sort); }
 
 install
 dir=$prefix/lib/tessaline
-for f in lib/tessaline/verses.mdb lib/tessaline/favs.ini share/applications/tessaline.desktop \
+for f in lib/tessaline/verses.mdb lib/tessaline/favs.ini lib/tessaline/installed \
+    share/applications/tessaline.desktop \
     share/metainfo/io.github.tessaline.Tessaline.metainfo.xml \
     share/icons/hicolor/scalable/apps/tessaline.svg; do
     [ -f "$prefix/$f" ] || fail "$f is not installed"
@@ -45,6 +49,12 @@ favs=$dir/favs.ini
 
 grep -qx "Exec=\"$prefix/bin/tessaline\"" "$prefix/share/applications/tessaline.desktop" ||
     fail "the menu entry does not start $prefix/bin/tessaline"
+grep -qx "TryExec=$prefix/bin/tessaline" "$prefix/share/applications/tessaline.desktop" ||
+    fail "the menu entry would stay once the program is gone (no TryExec)"
+# install_manifest.txt names every file the install made, the menu entry and links included.
+[ "$(tree | grep -v '^./lib/tessaline/installed-files$')" = \
+    "$(sed "s|^$prefix|.|" "$build/install_manifest.txt" | sort)" ] ||
+    fail "install_manifest.txt does not list exactly what was installed"
 desktop-file-validate "$prefix/share/applications/tessaline.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/io.github.tessaline.Tessaline.metainfo.xml"
 
@@ -56,4 +66,28 @@ install
 [ "$(cat "$dir/verses.mdb")" = "my verses" ] || fail "a second install replaced verses.mdb"
 [ "$(cat "$favs")" = $'my verse\r\nMine\r' ] || fail "a second install replaced favs.ini"
 cmp -s "$dir/tessaline" "$build/tessaline" || fail "a second install kept the old program"
+
+# Uninstalling removes every file an install put there and still as installed, the menu entry
+# too; it keeps what changed since (here the program folder's verses.mdb and favs.ini) and the
+# user's own folder.
+mkdir -p "$prefix/home/.local/share/tessaline"
+printf 'user verses' >"$prefix/home/.local/share/tessaline/verses.mdb"
+TESSALINE_PREFIX=$prefix HOME=$prefix/home XDG_DATA_HOME= "$scripts/uninstall" >/dev/null
+[ "$(tree)" = "$(printf '%s\n' ./home/.local/share/tessaline/verses.mdb \
+    ./lib/tessaline/favs.ini ./lib/tessaline/verses.mdb)" ] ||
+    fail "uninstall left or removed the wrong files: $(tree | tr '\n' ' ')"
+rm -rf "$prefix/home" "$dir"
+
+# A fresh install and uninstall leave no file behind; files from an earlier install that kept
+# the user's verses beside the program are not the install's and stay.
+install
+TESSALINE_PREFIX=$prefix "$scripts/uninstall" >/dev/null
+[ -z "$(tree)" ] || fail "uninstall left $(tree | tr '\n' ' ')"
+[ ! -e "$dir" ] || fail "uninstall left $dir"
+mkdir -p "$dir"
+printf 'old own verses' >"$dir/verses.mdb"
+install
+TESSALINE_PREFIX=$prefix "$scripts/uninstall" >/dev/null
+[ "$(tree)" = ./lib/tessaline/verses.mdb ] || fail "uninstall after an older install left $(tree)"
+[ "$(cat "$dir/verses.mdb")" = "old own verses" ] || fail "uninstall changed older own verses"
 echo "install into $prefix: ok"

@@ -104,6 +104,30 @@ QList<VerseRow> readVersesDb(const QString& path) {
     return out;
 }
 
+OtherProgram::OtherProgram() : m_name(QStringLiteral("other-program")) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(Paths::versesPath());
+    db.open();
+}
+
+OtherProgram::~OtherProgram() {
+    QSqlDatabase::database(m_name, false).close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+bool OtherProgram::exec(const QString& sql) {
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (q.exec(sql))
+        return true;
+    qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return false;
+}
+
+QVariant OtherProgram::value(const QString& sql) {
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+}
+
 void resetProgram() {
     Forms::unloadAll();
     settle();

@@ -66,6 +66,18 @@ inline const QString RefuseUpdatesSql =
     QStringLiteral("create trigger no_edits before update on verses begin "
                    "select raise(abort, 'verses are read-only today'); end");
 
+// A second program's connection to the verse file, open until it goes.
+class OtherProgram {
+public:
+    OtherProgram();
+    ~OtherProgram();
+    bool exec(const QString& sql);
+    QVariant value(const QString& sql);
+
+private:
+    QString m_name;
+};
+
 // Unloads every window and clears the shared state.
 void resetProgram();
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/forms.h"
+#include "app/paths.h"
+#include "editor/databar.h"
+#include "editor/datagrid.h"
+#include "editor/frmverses.h"
+#include "editor/versebox.h"
+#include "tests/support/testsupport.h"
+
+#include <QTableView>
+#include <QTest>
+
+inline const QList<VerseRow> ThreeRows = {{"b", "text b"}, {"c", "text c"}, {"a", "text a"}};
+
+// What the verse editor's tests share: the editor shown on a verse file of the test's own.
+class EditorTestCase : public ProgramTestCase {
+protected:
+    frmverses* w = nullptr;
+
+    [[nodiscard]] bool open(const QList<VerseRow>& rows = ThreeRows) {
+        if (!writeVersesDb(Paths::versesPath(), rows))
+            return false;
+        w = &Forms::show<frmverses>();
+        return QTest::qWaitForWindowActive(w);
+    }
+    QTableView* grid() const { return w->grdDataGrid->view(); }
+    QString caption() const { return w->datPrimaryRSBar->captionText(); }
+};

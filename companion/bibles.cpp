@@ -79,20 +79,26 @@ qsizetype entity(QStringView text, qsizetype at, QString& out) {
 
 // A verse's OSIS markup as text with blanks and marks where elements were. Notes, headings
 // (a psalm's title too) and speaker labels go with their content; the KJV's paragraph sign is a
-// typesetting mark, not a word to learn.
+// typesetting mark, not a word to learn. Text directly inside a divine name is in capitals ("the
+// LORD"), as the library's own rendering has it, whatever case the module stores.
 QString osisMarked(QStringView raw) {
     QString out;
     out.reserve(raw.size() / 2);
     QStringView skipping; // the element whose content is left out
     int depth = 0;
+    int open = 0;   // elements open in this verse
+    int divine = 0; // the value of open directly inside a divineName; 0 outside one
     for (qsizetype i = 0; i < raw.size();) {
         const QChar c = raw[i];
         if (c != u'<') {
             if (depth == 0) {
+                const qsizetype start = out.size();
                 if (c == u'&')
                     i += entity(raw, i, out) - 1;
                 else
                     out += c == u'\u00b6' ? QChar(u' ') : c;
+                if (divine > 0 && open == divine)
+                    out.replace(start, out.size() - start, out.mid(start).toUpper());
             }
             ++i;
             continue;
@@ -110,6 +116,8 @@ QString osisMarked(QStringView raw) {
                 name.truncate(n);
                 break;
             }
+        if (!empty)
+            open += closing ? -1 : 1;
         if (depth > 0) {
             if (name == skipping && !empty)
                 depth += closing ? -1 : 1;
@@ -132,12 +140,13 @@ QString osisMarked(QStringView raw) {
         } else if (name == u"div" && empty && attribute(tag, u"type") == u"book" &&
                    !attribute(tag, u"eID").isNull()) {
             break; // matter a module appends to a book's last verse (a glossary)
+        } else if (name == u"divineName") {
+            divine = closing || empty ? 0 : open;
         } else if (name == u"milestone") {
             if (attribute(tag, u"type") == u"line")
                 out += u' ';
-        } else if (!isAny(name,
-                          {u"w", u"transChange", u"divineName", u"seg", u"foreign", u"name", u"hi",
-                           u"rdg", u"catchWord", u"reference", u"abbr", u"index", u"a"})) {
+        } else if (!isAny(name, {u"w", u"transChange", u"seg", u"foreign", u"name", u"hi", u"rdg",
+                                 u"catchWord", u"reference", u"abbr", u"index", u"a"})) {
             out += u' '; // lines, line groups, paragraphs, chapters: a break between words
         }
     }

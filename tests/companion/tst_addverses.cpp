@@ -183,6 +183,14 @@ private slots:
         whole("no paragraph sign", {"John 3:16", "--bible", "KJV"}, "John 3:16 (KJV)",
               "For God so loved the world, that he gave his only begotten Son, that whosoever "
               "believeth in him should not perish, but have everlasting life.");
+        whole("divine name in capitals as the module sets it", {"Num 23:15", "--bible", "KJV"},
+              "Numbers 23:15 (KJV)",
+              "And he said unto Balak, Stand here by thy burnt offering, while I meet the LORD "
+              "yonder.");
+        whole("divine name inside a word element as it is", {"Exod 12:11", "--bible", "KJV"},
+              "Exodus 12:11 (KJV)",
+              "And thus shall ye eat it; with your loins girded, your shoes on your feet, and your "
+              "staff in your hand; and ye shall eat it in haste: it is the LORD’s passover.");
         whole("no Strong's numbers in the text", {"John 14:6", "--bible", "RV1909"},
               "Juan 14:6 (RV1909)",
               "Jesús le dice: Yo soy el camino, y la verdad, y la vida: nadie viene al Padre, "

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QStringList>
 #include <optional>
 
 // Access to the verse database file: opening it and turning the engine's failures into
@@ -12,6 +13,11 @@ namespace Database {
 
 // How long a statement waits for another program holding the file before it gives up.
 inline constexpr int BusyTimeoutMs = 3000;
+
+// The verse table of a new database. Titles sort without regard to case, as a reader expects
+// ("a" next to "A", not after "Z").
+inline constexpr auto CreateVersesTableSql =
+    "CREATE TABLE verses (title TEXT COLLATE NOCASE, text TEXT)";
 
 // Opens the SQLite file at path under the given connection name. Never creates the file:
 // a missing one is an error. Throws RuntimeError.
@@ -52,5 +58,28 @@ RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome);
 RuntimeError editLost(const RuntimeError& cause);
 // The table has no row id the editor can address rows by.
 RuntimeError readOnlyTable(const QString& path);
+
+// Access databases: read by AccessFile, converted at start-up, imported by the companion.
+// libmdb cannot read the file at all.
+RuntimeError accessUnreadable(const QString& path, const QString& why);
+// The table asked for is not there; tables are those that are.
+RuntimeError accessTableMissing(const QString& path, const QString& table,
+                                const QStringList& tables);
+// Some of the columns asked for are not there; columns are those that are.
+RuntimeError accessColumnsMissing(const QString& path, const QString& table,
+                                  const QStringList& missing, const QStringList& columns);
+// The column holds something other than text or whole numbers (what: "dates", ...).
+RuntimeError accessColumnNotText(const QString& path, const QString& table, const QString& column,
+                                 const QString& what);
+// A value could not be read back whole (row counted from 1 in stored order).
+RuntimeError accessValueDamaged(const QString& path, const QString& table, const QString& column,
+                                qint64 row);
+// Start-up found no table or column to convert (cause): the same, saying how to bring verses
+// kept under other names.
+RuntimeError conversionNeedsNames(const RuntimeError& cause);
+// The converted copy of the Access database at path could not be written; the original is
+// untouched. folderReadOnly: the folder refused the new file.
+RuntimeError conversionNotWritten(const QString& path, const QString& why, bool diskFull,
+                                  bool folderReadOnly);
 
 } // namespace Database

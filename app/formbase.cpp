@@ -10,9 +10,12 @@
 namespace {
 // The 16-colour icon at 16 and 32 pixels, and larger drawings of it for scaled screens. Adding
 // a file decodes it at once, so the larger ones are read only where they can be used: decoding
-// them on an unscaled screen made start-up measurably slower.
+// them on an unscaled screen made start-up measurably slower. The 16-colour images are read as
+// PNGs (the images of tessaline.ico): Qt reads those itself, an ICO only through a plugin.
 QIcon programIcon() {
-    QIcon icon(QStringLiteral(":/icons/tessaline.ico"));
+    QIcon icon;
+    for (int size : {16, 32})
+        icon.addFile(QStringLiteral(":/icons/tessaline-%1.png").arg(size));
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->devicePixelRatio() > 1) {
         for (int size : {48, 64, 128, 256})
@@ -63,6 +66,14 @@ void FormBase::setClientSizeTwips(int width, int height) {
 
 void FormBase::paintEvent(QPaintEvent*) {
     Form_Paint();
+}
+
+void FormBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The focus is marked from the first showing, not only after the first Tab: a keyboard
+    // user must see where Enter and Space will land. Showing a window clears the mark's flag,
+    // so it is set again here.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void FormBase::closeEvent(QCloseEvent* event) {

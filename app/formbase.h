@@ -38,6 +38,7 @@ protected:
     void setClientSizeTwips(int width, int height);
     void setKeyPreview(bool on) { m_keyPreview = on; }
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Runs when the window is closed; clearing accept on the event keeps it loaded.
     virtual void Form_Unload(QCloseEvent* event) { Q_UNUSED(event); }

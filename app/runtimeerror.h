@@ -17,6 +17,7 @@ public:
     enum : int {
         InvalidArgument = 5,
         SubscriptOutOfRange = 9,
+        TypeMismatch = 13,
         Internal = 51, // a failure outside the program's own errors
         FileNotFound = 53,
         DiskFull = 61,
@@ -24,6 +25,7 @@ public:
         PathFileAccess = 75,
         NoCurrentRecord = 3021,
         DatabaseNotFound = 3024,
+        DatabaseDamaged = 3049,
         ReadOnlyTable = 3027,
         InvalidBookmark = 3159,
         RowRemoved = 3167,

@@ -4,19 +4,30 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
+
+#include <utility>
 
 namespace {
 
 const QString Connection = QStringLiteral("tessaline-library");
 int busyTimeout = Database::BusyTimeoutMs;
 
-int columnOf(const QSqlRecord& record, const char* name, const QString& path) {
-    const int index = record.indexOf(QLatin1String(name));
-    if (index < 0)
+// The columns title and text; a table lacking either is named with all it lacks.
+std::pair<int, int> columnsOf(const QSqlRecord& record, const QString& path) {
+    const int title = record.indexOf(QLatin1String("title"));
+    const int text = record.indexOf(QLatin1String("text"));
+    QStringList missing;
+    if (title < 0)
+        missing << QStringLiteral("'title'");
+    if (text < 0)
+        missing << QStringLiteral("'text'");
+    if (!missing.isEmpty())
         throw RuntimeError(RuntimeError::ItemNotFound,
-                           QStringLiteral("The table 'verses' in '%1' has no column '%2'.")
-                               .arg(path, QLatin1String(name)));
-    return index;
+                           QStringLiteral("The table 'verses' in '%1' has no column%2 %3.")
+                               .arg(path, missing.size() > 1 ? QStringLiteral("s") : QString(),
+                                    missing.join(QLatin1String(" and "))));
+    return {title, text};
 }
 
 // Runs sql on the file and hands the query to read; the connection is closed again whatever
@@ -30,8 +41,8 @@ template <class Read> void readVerses(const QString& path, const QString& sql, R
         query.setForwardOnly(true);
         if (!query.exec(sql))
             throw Database::errorFrom(query.lastError(), path);
-        const QSqlRecord record = query.record();
-        read(query, columnOf(record, "title", path), columnOf(record, "text", path));
+        const auto [title, text] = columnsOf(query.record(), path);
+        read(query, title, text);
         if (query.lastError().isValid())
             throw Database::errorFrom(query.lastError(), path);
     } catch (...) {

@@ -436,6 +436,22 @@ int main(int argc, char** argv) {
     progress(QStringLiteral("backdrop"));
     const ChildRun backdrop = runChild(inprocess500, {QStringLiteral("backdrop")}, out, log);
 
+    // From key to screen on an X server of its own, the program and its floor taking turns.
+    const QString keyLatency = binDir + QStringLiteral("/bench_keylatency");
+    const bool screenKeys =
+        QFileInfo::exists(keyLatency) && QFileInfo::exists(QStringLiteral("/usr/bin/xvfb-run"));
+    ChildRun keyScreen;
+    if (screenKeys) {
+        progress(QStringLiteral("key to screen"));
+        keyScreen = runChild(QStringLiteral("/usr/bin/xvfb-run"),
+                             {QStringLiteral("-a"), QStringLiteral("-s"),
+                              QStringLiteral("-screen 0 1280x1024x24"), keyLatency,
+                              QString::number(std::max(5, runs / 4)),
+                              binDir + QStringLiteral("/bench_keytarget"),
+                              binDir + QStringLiteral("/bench_keyfloor")},
+                             out, log);
+    }
+
     // Editor: opening at every size (for the plot), the rest at 100,000 verses. Each run is a
     // fresh process that starts the program first; the editing runs work on a fresh copy of
     // the data, so every run deletes and updates the same rows.
@@ -542,6 +558,23 @@ int main(int argc, char** argv) {
                              : QStringLiteral("failed"),
                      QStringLiteral("-"), QStringLiteral("median <= 0.5 ms, worst <= 2 ms"),
                      run->ok && m <= 0.5 && w <= 2.0});
+    }
+    {
+        const auto value = [&](const char* name) {
+            return keyScreen.values.value(QString::fromLatin1(name));
+        };
+        const double m = value("program_median_ms"), w = value("program_worst_ms");
+        const double fm = value("floor_median_ms"), fw = value("floor_worst_ms");
+        const bool ran = keyScreen.ok && fm > 0 && fw > 0;
+        rows.append(
+            {QStringLiteral("key to screen, Xvfb, letter by letter"),
+             ran ? QStringLiteral("%1, worst key %2").arg(ms(m), ms(w))
+                 : QString::fromLatin1(screenKeys ? "failed" : "not run (no Xvfb or X libraries)"),
+             ran ? QStringLiteral("%1, worst %2 (floor %3, worst %4)")
+                       .arg(times(m / fm), times(w / fw), ms(fm), ms(fw))
+                 : QStringLiteral("-"),
+             QStringLiteral("<= 1.2 x floor, median and worst"),
+             ran && m <= 1.2 * fm && w <= 1.2 * fw});
     }
     for (const QString& size : {QStringLiteral("597x367"), QStringLiteral("3840x2160")}) {
         const double b = backdrop.values.value(QStringLiteral("backdrop_%1_ms").arg(size));

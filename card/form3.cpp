@@ -18,6 +18,9 @@ Form3::Form3() {
     Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Nothing is hidden on the card: the verse reads in its own direction.
+    Label1->setFollowsTextDirection(true);
+    Label1->setAccessibleName(QStringLiteral("Verse"));
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     Command1->setFocus();

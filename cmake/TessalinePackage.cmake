@@ -18,7 +18,8 @@ foreach(file changelog tessaline.1 tessaline-verses.1)
         COMMENT "Compressing ${file}")
     list(APPEND compressed ${gz})
 endforeach()
-add_custom_target(tessaline_package_docs DEPENDS ${compressed})
+# Part of every build: any install, also the tests' into a temporary prefix, copies them.
+add_custom_target(tessaline_package_docs ALL DEPENDS ${compressed})
 add_dependencies(tessaline_installable tessaline_package_docs)
 install(FILES ${package_sources}/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
         DESTINATION share/doc/tessaline)
@@ -45,7 +46,8 @@ the word; Hint uncovers one letter when you are stuck. Six favourite verses,
 a verse card and a verse editor complete it.
 
 tessaline-verses adds verses from the Bibles installed for the SWORD library
-and from text, TSV or CSV files.
+and from text, TSV or CSV files or Access databases; a verses.mdb kept in
+Access is converted on the first start.
 
 Each user's verses and favourites live in ~/.local/share/tessaline.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,7 +1,9 @@
 #include "companion/cli.h"
 
+#include "app/accessfile.h"
 #include "app/paths.h"
 #include "app/runtimeerror.h"
+#include "companion/accessimport.h"
 #include "companion/bibles.h"
 #include "companion/versefile.h"
 #include "companion/versestore.h"
@@ -91,21 +93,24 @@ class Command {
 public:
     Command(QTextStream& out, const RunSettings& settings)
         : m_out(out), m_settings(settings), m_progress(out, settings.progress) {
-        m_parser.setApplicationDescription(QStringLiteral(
-            "Adds verses to Tessaline's verse database from the Bibles installed for the SWORD "
-            "library, or from files; exports them.\n\n"
-            "Commands:\n"
-            "  bibles                  list the installed Bibles (* marks the default)\n"
-            "  add REFERENCE...        add verses, e.g. \"John 3:16\" \"Ps 23:1-3\"\n"
-            "  import FILE             add the verses of a TSV, CSV or text file\n"
-            "  export FILE             write every verse to a UTF-8 CSV file ('-': standard "
-            "output)\n\n"
-            "References name a book, then chapter and verse: \"John 3:16\", \"John 3:16-18\", "
-            "\"John 3:16-4:2\", \"Ps 23\", \"Jude 3\", \"John 3:16; Rom 8:28\". Books may be "
-            "written in English or in the Bible's own language (\"Juan 3:16\" in a Spanish "
-            "Bible); titles are in the Bible's language. LANG and the other locale settings "
-            "change neither."));
+        m_parser.setApplicationDescription(
+            QStringLiteral(
+                "Adds verses to Tessaline's verse database from the Bibles installed for the SWORD "
+                "library, or from files; exports them.\n\n"
+                "Commands:\n"
+                "  bibles                  list the installed Bibles (* marks the default)\n"
+                "  add REFERENCE...        add verses, e.g. \"John 3:16\" \"Ps 23:1-3\"\n"
+                "  import FILE             add the verses of a TSV, CSV or text file\n"
+                "  export FILE             write every verse to a UTF-8 CSV file ('-': standard "
+                "output)\n\n"
+                "References name a book, then chapter and verse: \"John 3:16\", \"John 3:16-18\", "
+                "\"John 3:16-4:2\", \"Ps 23\", \"Jude 3\", \"John 3:16; Rom 8:28\". Books may be "
+                "written in English or in the Bible's own language (\"Juan 3:16\" in a Spanish "
+                "Bible); titles are in the Bible's language. LANG and the other locale settings "
+                "change neither.") +
+            AccessImport::help());
         m_parser.addOptions({m_help, m_bible, m_default, m_eachVerse, m_format, m_db});
+        m_parser.addOptions(AccessImport::options());
         m_parser.addPositionalArgument(QStringLiteral("command"),
                                        QStringLiteral("bibles, add, import or export."));
     }
@@ -120,6 +125,11 @@ public:
         const QStringList args = m_parser.positionalArguments();
         const QString command = args.value(0);
         m_operands = args.mid(1);
+        m_accessFile = command == u"import" && m_operands.size() == 1 &&
+                       AccessFile::hasSignature(m_operands[0]);
+        if (const QString wrong = AccessImport::misuse(m_parser, command, m_accessFile);
+            !wrong.isEmpty())
+            throw UsageError{wrong};
         m_dbPath = m_parser.isSet(m_db) ? checkedName(m_parser.value(m_db)) : Paths::versesPath();
         if (command == u"bibles")
             return bibles();
@@ -203,6 +213,14 @@ private:
         if (m_operands.size() != 1)
             throw UsageError{QStringLiteral("'import' needs one file name.")};
         const QString file = m_operands[0];
+        if (m_accessFile)
+            return addAll([&] {
+                const QList<Verse> verses =
+                    AccessImport::read(file, AccessImport::names(m_parser),
+                                       m_progress.step(QStringLiteral("Reading %1").arg(file)));
+                return VerseStore::add(m_dbPath, verses,
+                                       m_progress.step(QStringLiteral("Adding to the database")));
+            });
         const std::optional<VerseFile::Format> format =
             m_parser.isSet(m_format) ? VerseFile::formatNamed(m_parser.value(m_format))
                                      : VerseFile::formatOf(file);
@@ -277,6 +295,7 @@ private:
     ProgressLine m_progress;
     QCommandLineParser m_parser;
     QStringList m_operands;
+    bool m_accessFile = false; // import of an Access database
     QString m_dbPath;
 
     const QCommandLineOption m_help{QStringList{QStringLiteral("h"), QStringLiteral("help")},

@@ -5,8 +5,8 @@
 #include "editor/datacontrol.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -338,6 +338,8 @@ public:
     explicit CellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
     std::function<void(bool forward)> tabOut;
+    // Whether a cell is the cursor's, which is painted highlighted.
+    std::function<bool(const QModelIndex&)> isCursor;
     // Set while an editor is open; creating and destroying editors are const calls.
     mutable QPointer<QWidget> openEditor;
 
@@ -384,12 +386,12 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        const auto* view = qobject_cast<const QAbstractItemView*>(option->widget);
-        if (view && view->currentIndex() == index)
+        if (isCursor && isCursor(index))
             option->state |= QStyle::State_Selected;
         else
             option->state &= ~QStyle::State_Selected;
-        option->state &= ~QStyle::State_HasFocus;
+        // The view marks its current cell as focused while it has the focus: that frame shows
+        // keyboard users that the grid takes their keys.
     }
 
     bool eventFilter(QObject* object, QEvent* event) override {
@@ -461,6 +463,7 @@ public:
 
         m_delegate = new CellDelegate(this);
         m_delegate->tabOut = [this](bool forward) { focusNextPrevChild(forward); };
+        m_delegate->isCursor = [this](const QModelIndex& index) { return isCursor(index); };
         setItemDelegate(m_delegate);
 
         setSelectionMode(QAbstractItemView::NoSelection);
@@ -487,8 +490,14 @@ public:
     // Puts the cursor on the control's current row, keeping the column; with no current row
     // there is no cursor, so that Down goes to the first line.
     void follow(int row) {
-        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const int column = currentIndex().isValid() ? currentIndex().column() : m_leftColumn;
         const QModelIndex target = m_model->index(row, column);
+        if (m_left) {
+            viewport()->update();
+            if (target.isValid())
+                scrollTo(target);
+            return;
+        }
         m_following = true;
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
         m_following = false;
@@ -496,7 +505,38 @@ public:
             scrollTo(target);
     }
 
+    bool isCursor(const QModelIndex& index) const {
+        if (!m_left)
+            return index == currentIndex();
+        const DataControl* control = m_model->control();
+        return control && index.row() == control->currentGridRow() &&
+               index.column() == m_leftColumn;
+    }
+
 protected:
+    // Screen readers take the view's current cell for the focused one. Once the focus has
+    // gone to another control, no cell is current; the cursor still shows, and comes back
+    // when the focus does.
+    void focusOutEvent(QFocusEvent* event) override {
+        QTableView::focusOutEvent(event);
+        QWidget* now = QApplication::focusWidget();
+        if (!now || now == this || isAncestorOf(now) || !currentIndex().isValid())
+            return;
+        m_leftColumn = currentIndex().column();
+        m_left = true;
+        m_following = true;
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        m_following = false;
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        if (m_left) {
+            m_left = false;
+            if (const DataControl* control = m_model->control())
+                follow(control->currentGridRow());
+        }
+        QTableView::focusInEvent(event);
+    }
+
     // Only the control's current row takes typing: what an editor on another row received
     // would be dropped. So the cursor moves to the cell first (through the gate, which asks
     // the control), and nothing opens when that move is refused. A double click comes after
@@ -543,6 +583,8 @@ private:
     DataGridModel* m_model;
     CellDelegate* m_delegate;
     bool m_following = false;
+    bool m_left = false;  // the focus is on another control
+    int m_leftColumn = 0; // the cursor's column meanwhile
 };
 
 DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {

@@ -9,6 +9,8 @@
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
 
+#include <QTextBoundaryFinder>
+
 namespace {
 
 constexpr int CaptionLength = 140;
@@ -97,12 +99,13 @@ void Form4::setFavouriteCaption(int index) {
 }
 
 QString Form4::favouriteCaption(const QString& text) {
-    // Characters, not UTF-16 units: one outside the basic plane counts once, never halved.
+    // Characters as the user sees them: a letter with its accents, a flag, a joined emoji
+    // count once and are never cut in half.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
-    for (int n = 0; n < CaptionLength && end < text.size(); ++n)
-        end += text.at(end).isHighSurrogate() && end + 1 < text.size() &&
-                       text.at(end + 1).isLowSurrogate()
-                   ? 2
-                   : 1;
+    for (int n = 0; n < CaptionLength && end < text.size(); ++n) {
+        const qsizetype next = graphemes.toNextBoundary();
+        end = next < 0 ? text.size() : next;
+    }
     return text.left(end);
 }

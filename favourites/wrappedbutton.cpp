@@ -1,15 +1,18 @@
 #include "favourites/wrappedbutton.h"
 
+#include "look/verselabel.h"
+
 #include <QEvent>
-#include <QLabel>
 #include <QStyleOptionButton>
 
-WrappedButton::WrappedButton(QWidget* parent) : QPushButton(parent), m_label(new QLabel(this)) {
+WrappedButton::WrappedButton(QWidget* parent) : QPushButton(parent), m_label(new VerseLabel(this)) {
     setAutoDefault(false);
     setDefault(false);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // A favourite's words, shown unmasked: they read in their own direction.
+    m_label->setFollowsTextDirection(true);
     m_label->setForegroundRole(QPalette::ButtonText);
     // Clicks on the words belong to the button.
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -18,6 +21,8 @@ WrappedButton::WrappedButton(QWidget* parent) : QPushButton(parent), m_label(new
 
 void WrappedButton::setCaption(const QString& caption) {
     m_label->setText(caption);
+    // As a plain label would be named, for a reader that looks inside the button.
+    m_label->setAccessibleName(caption);
     setAccessibleName(caption);
     placeLabel();
 }
@@ -39,14 +44,9 @@ void WrappedButton::placeLabel() {
     const QRect inside =
         style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
     const int width = std::max(1, inside.width());
-    // Every line of the label is as high as a single one, measured the way the label lays out
-    // its text: show as many whole lines as fit, from the first, and centre that block.
-    const QRect oneLine = m_label->fontMetrics().boundingRect(0, 0, width, 2000, Qt::TextWordWrap,
-                                                              QStringLiteral("X"));
-    const int lineHeight = std::max(1, oneLine.height());
-    const int wholeLines = std::max(1, inside.height() / lineHeight);
-    const int needed = m_label->text().isEmpty() ? 0 : m_label->heightForWidth(width);
-    const int height = std::min(needed, wholeLines * lineHeight);
+    // As many whole lines as fit, from the first, their heights those of the fonts that draw
+    // them (a full-width line is taller than a Latin one); that block is centred.
+    const int height = m_label->wholeLinesHeight(width, inside.height());
     m_label->setGeometry(inside.left(), inside.top() + (inside.height() - height) / 2, width,
                          height);
 }

@@ -2,11 +2,12 @@
 
 #include <QPushButton>
 
-class QLabel;
+class VerseLabel;
 
-// A push button whose caption is plain text, wrapped at word boundaries inside the button and
-// centred; lines that do not fit are left out whole rather than cut in half. Unlike a
-// QPushButton caption, "&" is shown as it is and never makes a shortcut.
+// A push button whose caption is plain text, wrapped at blanks inside the button and centred
+// (a word wider than the button is broken, so it shows from its start); lines that do not
+// fit are left out whole rather than cut in half, measured in the fonts that draw them.
+// Unlike a QPushButton caption, "&" is shown as it is and never makes a shortcut.
 class WrappedButton : public QPushButton {
     Q_OBJECT
 public:
@@ -21,5 +22,5 @@ protected:
 private:
     void placeLabel();
 
-    QLabel* m_label;
+    VerseLabel* m_label;
 };

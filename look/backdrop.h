@@ -26,6 +26,9 @@ struct Tile {
     QPixmap picture;
     double width = 0;
     double height = 0;
+    // Where the tile is no whole number of the screen's pixels: the picture drawn at the
+    // screen's resolution as a block of whole tiles (Look::tiles), used instead of it.
+    QPixmap block = {};
 };
 
 // Paints the target window's backdrop with the tile.

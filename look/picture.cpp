@@ -1,6 +1,7 @@
 #include "look/picture.h"
 
 #include <QFile>
+#include <QImageReader>
 
 namespace Look {
 
@@ -13,6 +14,7 @@ QPixmap picture(const QString& path, qreal devicePixelRatio) {
         {1, QLatin1String("")}, {1.5, QLatin1String("@1.5x")}, {2, QLatin1String("@2x")}};
     const qsizetype dot = path.lastIndexOf(u'.');
     QPixmap chosen;
+    QSize base;
     for (const Variant& variant : variants) {
         QString name = path;
         name.insert(dot < 0 ? name.size() : dot, variant.suffix);
@@ -21,6 +23,11 @@ QPixmap picture(const QString& path, qreal devicePixelRatio) {
         QPixmap pixmap(name);
         if (pixmap.isNull())
             continue;
+        if (variant.scale == 1)
+            base = pixmap.size();
+        // A block of several tiles (see tiles()) is no single picture.
+        else if (!base.isEmpty() && pixmap.size() != (QSizeF(base) * variant.scale).toSize())
+            continue;
         pixmap.setDevicePixelRatio(variant.scale);
         chosen = pixmap;
         // Small tolerance: a ratio of 1.4999 still takes the 150 % picture.
@@ -28,6 +35,21 @@ QPixmap picture(const QString& path, qreal devicePixelRatio) {
             break;
     }
     return chosen;
+}
+
+QImage tiles(const QString& path, qreal devicePixelRatio) {
+    // Only 150 % needs it: 1x and 2x tiles are whole pixels.
+    if (qAbs(devicePixelRatio - 1.5) > 0.01)
+        return {};
+    const qsizetype dot = path.lastIndexOf(u'.');
+    QString name = path;
+    name.insert(dot < 0 ? name.size() : dot, QLatin1String("@1.5x"));
+    const QImage block(name);
+    const QSize base = QImageReader(path).size();
+    if (block.isNull() || base.isEmpty() || block.height() != qRound(base.height() * 1.5) ||
+        block.width() != base.width() * 3)
+        return {};
+    return block.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace Look

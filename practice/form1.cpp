@@ -9,6 +9,17 @@
 #include "look/picture.h"
 #include "practice/picturebutton.h"
 
+#include <QHash>
+
+namespace {
+
+// The backdrop's picture, in the variants Look chooses from.
+QString picture1File() {
+    return QStringLiteral(":/images/picture1.bmp");
+}
+
+} // namespace
+
 Form1::Form1() {
     setWindowTitle(QStringLiteral("Tessaline"));
     setClientSizeTwips(8955, 5505);
@@ -24,23 +35,28 @@ Form1::Form1() {
     Label1->setFocusPolicy(Qt::NoFocus);
     Label1->setAccessibleName(QStringLiteral("Verse"));
 
-    auto button = [this](const char* picture, const char* words, int top) {
+    auto button = [this](const char* picture, const char* words, const char* does, int top) {
         auto* b = new PictureButton(QString::fromLatin1(picture), QString::fromLatin1(words), this);
         b->setGeometry(Twips::rect(7440, top, 1410, 780));
+        // What the button does, for screen readers: without it they would read the words twice.
+        b->setAccessibleDescription(QString::fromLatin1(does));
         return b;
     };
     // Created in tab order, so the window opens with the focus on Select Verse.
-    Command1 = button(":/images/select-verse.bmp", "Select Verse", 120);
-    Command2 = button(":/images/word-mode.bmp", "Word Mode", 3600);
-    Command3 = button(":/images/letter-mode.bmp", "Letter Mode", 2760);
-    Command4 = button(":/images/exit.bmp", "Exit", 4680);
-    Command5 = button(":/images/show-verse.bmp", "Show Verse", 1080);
-    Command6 = button(":/images/hint.bmp", "Hint", 1920);
+    Command1 = button(":/images/select-verse.bmp", "Select Verse",
+                      "Opens Favorite Verses to choose a verse", 120);
+    Command2 = button(":/images/word-mode.bmp", "Word Mode",
+                      "Each correct key uncovers the rest of the word", 3600);
+    Command3 = button(":/images/letter-mode.bmp", "Letter Mode",
+                      "Each correct key uncovers one letter", 2760);
+    Command4 = button(":/images/exit.bmp", "Exit", "Ends Tessaline", 4680);
+    Command5 =
+        button(":/images/show-verse.bmp", "Show Verse", "Shows the whole verse on a card", 1080);
+    Command6 = button(":/images/hint.bmp", "Hint", "Uncovers the next letter", 1920);
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(Twips::rect(600, 480, 2625, 2520));
-    Picture1->setPixmap(
-        Look::picture(QStringLiteral(":/images/picture1.bmp"), devicePixelRatioF()));
+    Picture1->setPixmap(Look::picture(picture1File(), devicePixelRatioF()));
     Picture1->hide();
 
     connect(Command1, &QAbstractButton::clicked, this, &Form1::Command1_Click);
@@ -58,6 +74,16 @@ double Form1::Picture1ScaleWidth() const {
 }
 double Form1::Picture1ScaleHeight() const {
     return Twips::fromPx(Picture1->pixmap().deviceIndependentSize().height());
+}
+
+QPixmap Form1::Picture1Tiles(qreal devicePixelRatio) {
+    static QHash<qreal, QPixmap> read;
+    const auto found = read.constFind(devicePixelRatio);
+    if (found != read.constEnd())
+        return *found;
+    const QPixmap block = QPixmap::fromImage(Look::tiles(picture1File(), devicePixelRatio));
+    read.insert(devicePixelRatio, block);
+    return block;
 }
 
 void Form1::PrepareVerse() {
@@ -109,8 +135,7 @@ void Form1::showTitle(const QString& title) {
 }
 
 void Form1::showMasked(const QString& masked) {
-    Label1->showMasked(masked);
-    Label1->repaint();
+    Label1->repaint(Label1->showMasked(masked));
 }
 
 bool Form1::askTryAgain() {

@@ -26,6 +26,9 @@ public:
     // Picture1's inner size in twips: the backdrop's tile size.
     double Picture1ScaleWidth() const;
     double Picture1ScaleHeight() const;
+    // Picture1's picture as a block of whole tiles at the screen's resolution, where one tile
+    // is no whole number of its pixels (150 %); null elsewhere. Read once per scale.
+    static QPixmap Picture1Tiles(qreal devicePixelRatio);
 
     void PrepareVerse();
 

@@ -10,6 +10,7 @@
 // program's own layout.
 
 #include "app/cp1252.h"
+#include "app/database.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -163,9 +164,7 @@ void write(const QList<Verse>& verses, const QString& outPath, const QString& te
                          .arg(outPath, query.lastError().isValid() ? query.lastError().text()
                                                                    : db.lastError().text()));
         };
-        // Titles sort without regard to case, as a reader expects ("a" next to "A", not after "Z").
-        run(query.exec(
-            QStringLiteral("CREATE TABLE verses (title TEXT COLLATE NOCASE, text TEXT)")));
+        run(query.exec(QLatin1String(Database::CreateVersesTableSql)));
         run(db.transaction());
         run(query.prepare(QStringLiteral("INSERT INTO verses (title, text) VALUES (?, ?)")));
         for (const Verse& verse : verses) {

@@ -3,13 +3,14 @@
 //
 //     tessaline_drawart <output directory>
 //
-// writes images/*.bmp and icons/tessaline.ico below the given directory. Every random choice
-// comes from a fixed seed, so a rerun reproduces the same files byte for byte.
+// writes images/*.bmp, icons/tessaline.ico (and its images as PNGs) below the given directory.
+// Every random choice comes from a fixed seed, so a rerun reproduces the same files byte for byte.
 
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -97,15 +98,16 @@ private:
 // A stone surface as brightness around 0.5: broad cloudy patches, fine grain, a few faint
 // veins and the odd speck. The contrast is kept low so text stays readable on top of it.
 // width and height are the picture's size at 1x; scale samples the same stone more finely,
-// so every variant shows the same surface (scale * size must be whole).
+// so every variant shows the same surface (scale * size must be whole). copies > 1 draws that
+// many tiles side by side, for a scale at which one tile is not a whole number of pixels.
 std::vector<double> stoneField(int width, int height, std::uint32_t seed, double contrast,
-                               double scale = 1) {
+                               double scale = 1, int copies = 1) {
     const TileNoise noise(width, height, seed);
     const int grainX = std::max(1, width / 2);
     const int grainY = std::max(1, height / 2);
     const int mottleX = std::max(1, width / 14);
     const int mottleY = std::max(1, height / 14);
-    const int outW = qRound(width * scale), outH = qRound(height * scale);
+    const int outW = qRound(width * copies * scale), outH = qRound(height * scale);
     std::vector<double> field(static_cast<size_t>(outW) * outH);
     for (int y = 0; y < outH; ++y) {
         for (int x = 0; x < outW; ++x) {
@@ -115,7 +117,8 @@ std::vector<double> stoneField(int width, int height, std::uint32_t seed, double
             const double grain = noise.value(px, py, grainX, grainY, 40) - 0.5;
             const double ridge = 1 - std::abs(2 * noise.fbm(px, py, 3, 3, 4, 0.5, 60) - 1);
             const double vein = std::pow(ridge, 10);
-            const double speck = unitHash(static_cast<std::uint32_t>(px),
+            // The noise wraps by itself; the specks' grid is wrapped here.
+            const double speck = unitHash(static_cast<std::uint32_t>(std::fmod(px, width)),
                                           static_cast<std::uint32_t>(py), seed ^ 0x5bd1e995u);
             double t = 0.5 + contrast * (0.9 * clouds + 0.9 * mottle + 0.35 * grain - 0.3 * vein);
             if (speck < 0.015)
@@ -143,9 +146,10 @@ bool save(const QImage& image, const QString& path) {
 
 // --- Backdrop ------------------------------------------------------------------------------
 
-bool drawBackdrop(const QString& path, int scale) {
-    const int w = 171 * scale, h = 164 * scale;
-    const std::vector<double> field = stoneField(171, 164, BaseSeed, 0.30, scale);
+// copies tiles side by side: at 150 % one tile is 256.5 pixels wide, two are 513.
+bool drawBackdrop(const QString& path, double scale, int copies = 1) {
+    const int w = qRound(171 * copies * scale), h = qRound(164 * scale);
+    const std::vector<double> field = stoneField(171, 164, BaseSeed, 0.30, scale, copies);
 
     // The palette is one ramp from shadow to highlight, so a brightness is also an index and
     // nothing is lost to colour reduction.
@@ -510,6 +514,8 @@ bool writeIcon(const QString& path) {
 
     // Read it back the way the program will, so a layout mistake shows up here and not as a
     // missing window icon.
+    // Each image is also written as a PNG: the program reads those, since Qt decodes PNG
+    // itself but needs a plugin, loaded at start-up, for ICO.
     QImageReader reader(path);
     QList<QSize> sizes;
     do {
@@ -517,6 +523,12 @@ bool writeIcon(const QString& path) {
         if (back.isNull())
             break;
         sizes.append(back.size());
+        const QString png =
+            QFileInfo(path).dir().filePath(QStringLiteral("tessaline-%1.png").arg(back.width()));
+        if (!back.save(png, "PNG")) {
+            std::fprintf(stderr, "tessaline_drawart: cannot write %s\n", qPrintable(png));
+            return false;
+        }
     } while (reader.jumpToNextImage());
     const QIcon icon(path);
     const QList<QSize> available = icon.availableSizes();
@@ -547,8 +559,10 @@ int main(int argc, char** argv) {
     }
 
     // Each picture also comes in variants for screens scaled to 150 % and 200 %, named as Qt
-    // expects ("@2x"). The backdrop has no 150 % variant: its tile would not be whole pixels.
+    // expects ("@2x"). The backdrop's 150 % variant holds two tiles side by side: one alone
+    // would not be whole pixels wide, two repeat on whole pixels.
     bool ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1.bmp")), 1);
+    ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1@1.5x.bmp")), 1.5, 2) && ok;
     ok = drawBackdrop(out.filePath(QStringLiteral("images/picture1@2x.bmp")), 2) && ok;
 
     struct Button {

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,64 @@ private slots:
     void missingColumnFails() {
         QVERIFY(runSql(db(), QStringLiteral("CREATE TABLE verses (title TEXT, body TEXT)")));
         QVERIFY(failsToStart(RuntimeError::ItemNotFound, QStringLiteral("'text'")));
+    }
+
+    // Each failure says what is wrong, under one of the program's own error numbers.
+    void startUpSaysWhatIsWrong_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("damaged file")
+            << "damaged" << int(RuntimeError::DatabaseDamaged) << "is damaged";
+        QTest::newRow("empty file")
+            << "empty" << int(RuntimeError::TableNotFound) << "is an empty file (0 bytes)";
+        QTest::newRow("table lacking both columns")
+            << "no columns" << int(RuntimeError::ItemNotFound) << "no columns 'title' and 'text'";
+    }
+    void startUpSaysWhatIsWrong() {
+        QFETCH(QString, file);
+        QFETCH(int, number);
+        QFETCH(QString, says);
+        if (file == QLatin1String("damaged")) {
+            QList<VerseRow> rows;
+            for (int i = 0; i < 50; ++i)
+                rows.append({QStringLiteral("t%1").arg(i), QString(100, 'v')});
+            QVERIFY(writeVersesDb(db(), rows));
+            // The table list on the first page, past the 100-byte file header, overwritten.
+            QFile f(db());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(100));
+            f.write(QByteArray(400, '\xA5'));
+        } else if (file == QLatin1String("empty")) {
+            QVERIFY(writeFile(db(), {}));
+        } else {
+            QVERIFY(runSql(db(), QStringLiteral("CREATE TABLE verses (a TEXT, b TEXT)")));
+        }
+        QVERIFY(failsToStart(number, says));
+        QVERIFY(host->messages.value(0).text.contains(db()));
+    }
+
+    // A file the user may not read: permission is denied, in the program's own numbers. Run
+    // as root, the check runs in a child that has given up root's rights.
+    void unreadableFileSaysPermissionIsDenied() {
+        QVERIFY(writeVersesDb(db(), {{"a", "x"}}));
+        QVERIFY(QFile::setPermissions(db(), QFile::WriteOwner));
+        if (::geteuid() != 0) {
+            QVERIFY(
+                failsToStart(RuntimeError::PermissionDenied, QStringLiteral("ermission denied")));
+            return;
+        }
+        // The child must reach the file through the test's own folder (made for root only).
+        QVERIFY(::chmod(QFile::encodeName(dir->path()).constData(), 0711) == 0);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--attach-as-nobody"), db()});
+        QVERIFY(child.waitForFinished(30000));
+        const QString out = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+        QCOMPARE(child.exitCode(), 3);
+        QVERIFY2(out.startsWith(QString::number(RuntimeError::PermissionDenied) + u' '),
+                 qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("Permission denied")), qPrintable(out));
     }
 
     void lockedFileIsReportedAfterWaiting() {
@@ -217,6 +276,19 @@ int main(int argc, char** argv) {
             return 0;
         } catch (const RuntimeError& error) {
             std::printf("%s\n", error.what());
+            return 3;
+        }
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--attach-as-nobody") == 0) {
+        // The nobody user and group of Debian.
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            return 2;
+        QCoreApplication app(argc, argv);
+        try {
+            VerseLibrary::attach(QString::fromLocal8Bit(argv[2]));
+            return 0;
+        } catch (const RuntimeError& error) {
+            std::printf("%d %s\n", error.number(), error.description().toUtf8().constData());
             return 3;
         }
     }

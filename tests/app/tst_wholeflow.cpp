@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app/paths.h"
 #include "app/startup.h"
+#include "card/form3.h"
 #include "editor/datagrid.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
@@ -11,7 +12,9 @@
 #include "tests/support/testsupport.h"
 
 #include <QAccessible>
+#include <QAccessibleTableInterface>
 #include <QFile>
+#include <QImageReader>
 #include <QTableView>
 #include <QTimer>
 #include <QWindow>
@@ -119,6 +122,50 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), &practice);
     }
 
+    // The control that has the focus when a window first shows is marked as such, before any
+    // Tab: a keyboard user sees where Enter and Space will land.
+    void focusIsMarkedFromTheFirstShowing() {
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}, {"b", "y"}}));
+        QVERIFY(start());
+        QStringList unmarked;
+        auto check = [&](QWidget& window, QWidget* focused, QWidget* elsewhere) {
+            QVERIFY(activate(window));
+            QCOMPARE(QApplication::focusWidget(), focused);
+            const QImage marked = focused->grab().toImage();
+            elsewhere->setFocus(Qt::OtherFocusReason);
+            if (focused->grab().toImage() == marked)
+                unmarked << QString::fromLatin1(window.metaObject()->className());
+            focused->setFocus(Qt::OtherFocusReason);
+        };
+        Form1& practice = Forms::get<Form1>();
+        check(practice, practice.Command1, practice.Command6);
+        Form4& favourites = Forms::show<Form4>();
+        check(favourites, favourites.Command1[0], favourites.Command2);
+        frmverses& editor = Forms::show<frmverses>();
+        check(editor, editor.grdDataGrid->view(), editor.Command1);
+        shared().CurrentTitle = QStringLiteral("Card");
+        Form3& card = Forms::show<Form3>();
+        check(card, card.Command1, card.Label1);
+        QCOMPARE(unmarked.join(QLatin1String(", ")), QString());
+    }
+
+    // The window icon is the 16-colour icon, at 32 and 16 pixels, the same in every window.
+    void windowsShowTheProgramsIcon() {
+        QImageReader ico(QFINDTESTDATA("../../resources/icons/tessaline.ico"));
+        QList<QImage> images;
+        do
+            images << ico.read().convertToFormat(QImage::Format_ARGB32);
+        while (ico.jumpToNextImage());
+        QCOMPARE(images.size(), 2);
+        for (QWidget* window : {static_cast<QWidget*>(&Forms::show<Form1>()),
+                                static_cast<QWidget*>(&Forms::show<Form4>())}) {
+            const QIcon icon = window->windowIcon();
+            for (const QImage& image : images)
+                QCOMPARE(icon.pixmap(image.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+                         image);
+        }
+    }
+
     // What a screen reader finds in each window, read through the accessible tree.
     void everyControlIsNamedInTheAccessibleTree() {
         QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}}));
@@ -154,6 +201,50 @@ private slots:
         for (const char* name : {"table: Edit Verses", "box: Title", "box: Text", "button: Select",
                                  "button: View Verse"})
             QVERIFY2(editor.contains(QLatin1String(name)), name);
+        QVERIFY(names(Forms::show<Form3>()).contains(QStringLiteral("label: Verse")));
+        // A picture button's description says what it does; its name is not read twice.
+        for (QWidget* button : Forms::get<Form1>().findChildren<PictureButton*>()) {
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(button);
+            const QString description = node->text(QAccessible::Description);
+            QVERIFY(!description.isEmpty());
+            QVERIFY2(description != node->text(QAccessible::Name), qPrintable(description));
+        }
+    }
+
+    // The grid's current cell is the focused one only while the grid has the focus.
+    void gridCellIsFocusedOnlyWhileTheGridIs() {
+        QVERIFY(writeVersesDb(Paths::versesPath(), {{"a", "x"}, {"b", "y"}, {"c", "z"}}));
+        QVERIFY(start());
+        Forms::show<Form4>();
+        frmverses& editor = Forms::show<frmverses>();
+        QVERIFY(activate(editor));
+        QTableView* view = editor.grdDataGrid->view();
+        QCOMPARE(QApplication::focusWidget(), view);
+        QVERIFY(pressKey(Qt::Key_Down));
+        QVERIFY(pressKey(Qt::Key_Right));
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(view)->tableInterface();
+        QVERIFY(table);
+        auto focusedCells = [&] {
+            QStringList focused;
+            for (int row = 0; row < 3; ++row)
+                for (int column = 0; column < 2; ++column)
+                    if (table->cellAt(row, column)->state().focused)
+                        focused << QStringLiteral("%1,%2").arg(row).arg(column);
+            return focused.join(QLatin1Char(' '));
+        };
+        QCOMPARE(focusedCells(), QStringLiteral("1,1"));
+        const QImage cursor = view->viewport()->grab().toImage();
+
+        QVERIFY(pressKey(Qt::Key_Tab));
+        QVERIFY(QApplication::focusWidget() != view);
+        QCOMPARE(focusedCells(), QString());
+        QCOMPARE(shared().CurrentTitle, QStringLiteral("b"));
+
+        QVERIFY(pressKey(Qt::Key_Backtab));
+        QCOMPARE(QApplication::focusWidget(), view);
+        QCOMPARE(focusedCells(), QStringLiteral("1,1"));
+        QCOMPARE(view->viewport()->grab().toImage(), cursor);
     }
 
     // The editor stays loaded but hidden after Select; closing the windows on screen still

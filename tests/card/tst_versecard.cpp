@@ -71,6 +71,49 @@ private slots:
         QCOMPARE(card.size(), QSize(507, 298));
     }
 
+    // The card hides nothing, so a verse reads in its own direction: a right-to-left verse
+    // ends at the left. Which end of the line its full stop is at: the end whose outermost
+    // ink is low (a stop) rather than tall (a letter).
+    void verseReadsInItsOwnDirection_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stopAt");
+        QTest::newRow("Hebrew") << QStringLiteral("\u05D0 \u05D1\u05D1 \u05D2\u05D2\u05D2.")
+                                << "left";
+        QTest::newRow("Arabic") << QStringLiteral(
+                                       "\u0633\u0644\u0627\u0645 \u0639\u0644\u064A\u0643\u0645.")
+                                << "left";
+        QTest::newRow("English with a Hebrew word")
+            << QStringLiteral("Go \u05D0\u05D1 on.") << "right";
+    }
+    void verseReadsInItsOwnDirection() {
+        QFETCH(QString, text);
+        QFETCH(QString, stopAt);
+        setVerse(QStringLiteral("t"), text);
+        Form3& card = Forms::show<Form3>();
+        QCOMPARE(card.Label1->accessibleName(), QStringLiteral("Verse"));
+        const QImage shot = card.Label1->grab().toImage();
+        card.Label1->setText(QString());
+        const QImage blank = card.Label1->grab().toImage();
+        // The topmost ink row of the outermost two ink columns at each end.
+        QList<int> columns;
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = 0; y < shot.height(); ++y)
+                if (shot.pixel(x, y) != blank.pixel(x, y)) {
+                    columns << x;
+                    break;
+                }
+        QVERIFY(columns.size() > 10);
+        auto top = [&](int x) {
+            for (int y = 0; y < shot.height(); ++y)
+                if (shot.pixel(x, y) != blank.pixel(x, y))
+                    return y;
+            return shot.height();
+        };
+        const int left = std::min(top(columns.first()), top(columns[1]));
+        const int right = std::min(top(columns.last()), top(columns[columns.size() - 2]));
+        QCOMPARE(left > right ? QStringLiteral("left") : QStringLiteral("right"), stopAt);
+    }
+
     // Only what fits the label is laid out: the card opens at once, showing what a card
     // holding just the start of the verse shows.
     void aHugeVerseOpensAtOnce_data() {

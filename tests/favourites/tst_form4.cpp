@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "editor/frmverses.h"
 #include "favourites/form4.h"
+#include "look/verselabel.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
 #include "tests/support/testmain.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QtMath>
 
 namespace {
 
@@ -115,6 +117,17 @@ private slots:
         QTest::newRow("emoji as 140th")
             << QStringLiteral("a").repeated(139) + dove + QStringLiteral(" more")
             << QStringLiteral("a").repeated(139) + dove;
+        const QString accented = QStringLiteral("e\u0301");
+        QTest::newRow("e and its accent as 140th")
+            << QStringLiteral("a").repeated(139) + accented + QStringLiteral(" more")
+            << QStringLiteral("a").repeated(139) + accented;
+        const QString flag = QStringLiteral("\U0001F1EC\U0001F1ED");
+        QTest::newRow("flag as 140th") << QStringLiteral("a").repeated(139) + flag + flag
+                                       << QStringLiteral("a").repeated(139) + flag;
+        const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467");
+        QTest::newRow("joined emoji as 140th")
+            << QStringLiteral("a").repeated(139) + family + QStringLiteral("b")
+            << QStringLiteral("a").repeated(139) + family;
         QTest::newRow("lone high surrogate counts once")
             << QStringLiteral("a").repeated(139) + QChar(0xD83D) + QStringLiteral("b")
             << QStringLiteral("a").repeated(139) + QChar(0xD83D);
@@ -123,6 +136,42 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, caption);
         QCOMPARE(Form4::favouriteCaption(text), caption);
+    }
+
+    // What a favourite's button shows of its caption: whole lines from the start, each as
+    // high as the fonts that draw it.
+    void captionShowsWholeLinesFromItsStart_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no blank") << QStringLiteral("Everlasting").repeated(13);
+        QTest::newRow("full width")
+            << QStringLiteral("\u592A\u521D\u6709\u9053\uFF0C\u9053\u8207\u795E"
+                              "\u540C\u5728\uFF0C\u9053\u5C31\u662F\u795E\u3002")
+                   .repeated(6);
+        QTest::newRow("Latin") << QStringLiteral("In the beginning was the Word, ").repeated(4);
+    }
+    void captionShowsWholeLinesFromItsStart() {
+        QFETCH(QString, text);
+        Form4& w = Forms::show<Form4>();
+        QVERIFY(activate(w));
+        // As Select captions it: the favourites file could not hold every script.
+        shared().FavTexts[0] = text;
+        w.setFavouriteCaption(0);
+        auto* label = qobject_cast<VerseLabel*>(captionOf(w.Command3[0]));
+        QVERIFY(label);
+        const QList<VerseLabel::Line> lines = label->lines(label->width(), 1000);
+        QVERIFY(lines.size() >= 2);
+        QVERIFY(label->height() > 0);
+        QVERIFY(w.Command3[0]->rect().contains(label->geometry()));
+        // The label ends where a line ends: no line is cut.
+        QList<int> bottoms;
+        for (const VerseLabel::Line& line : lines)
+            bottoms << qCeil(line.rect.bottom());
+        QVERIFY2(bottoms.contains(label->height()),
+                 qPrintable(QStringLiteral("%1 not in line ends").arg(label->height())));
+        // The first line starts at the caption's start and at the label's left or centre.
+        QVERIFY(text.startsWith(lines.first().text));
+        QVERIFY(lines.first().rect.left() >= 0);
+        QVERIFY(lines.first().rect.right() <= label->width());
     }
 
     void screenReadersTellTheRowsApart() {

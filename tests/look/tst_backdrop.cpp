@@ -1,3 +1,4 @@
+#include "app/formbase.h"
 #include "app/forms.h"
 #include "card/form3.h"
 #include "look/backdrop.h"
@@ -5,6 +6,7 @@
 #include "tests/support/testmain.h"
 #include "tests/support/testsupport.h"
 
+#include <QPainter>
 #include <QTest>
 
 namespace {
@@ -76,6 +78,36 @@ private slots:
         QVERIFY(surface.tiles.isEmpty());
     }
 
+    // However the tiles are drawn, a window of any size shows exactly the pixels of one
+    // picture per tile, row by row from the top-left corner.
+    void everyTileIsThePicture_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("practice window") << QSize(597, 367);
+        QTest::newRow("one tile") << QSize(171, 164);
+        QTest::newRow("smaller than a tile") << QSize(100, 50);
+        QTest::newRow("one pixel past two tiles") << QSize(343, 329);
+        QTest::newRow("wide and low") << QSize(2000, 30);
+    }
+    void everyTileIsThePicture() {
+        QFETCH(QSize, size);
+        ScriptedHost host;
+        FormBase window;
+        window.resize(size);
+        const QPixmap picture = Forms::get<Form1>().Picture1->pixmap();
+        if (picture.devicePixelRatio() != window.devicePixelRatioF())
+            QSKIP("the picture is scaled on this screen; windowIsCoveredWithThePicture checks it");
+        QImage shown(size * picture.devicePixelRatio(), QImage::Format_RGB32);
+        shown.setDevicePixelRatio(picture.devicePixelRatio());
+        QImage expected = shown;
+        window.render(&shown, {}, {}, QWidget::RenderFlags());
+        QPainter p(&expected);
+        for (int y = 0; y < size.height(); y += 164)
+            for (int x = 0; x < size.width(); x += 171)
+                p.drawPixmap(x, y, picture);
+        p.end();
+        QCOMPARE(shown, expected);
+    }
+
     // A real window shows the practice window's picture repeated from its top-left corner, at
     // the screen's own resolution (ctest also runs this at 150 % and 200 %) and always on the
     // grid of a 171 x 164 tile.
@@ -93,6 +125,24 @@ private slots:
         QCOMPARE(picture.devicePixelRatio(), ratio > 1 ? 2.0 : 1.0);
         const QImage shot = card.grab().toImage();
         QCOMPARE(shot.size(), card.size() * ratio);
+        if (ratio == 1.5) {
+            // A tile is 256.5 pixels wide: every pixel outside the button comes from the
+            // block of two tiles drawn at 150 %, which repeats on whole pixels.
+            const QImage block = QImage(QStringLiteral(":/images/picture1@1.5x.bmp"))
+                                     .convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(block.size(), QSize(513, 246));
+            const QRect button(card.Command1->geometry().topLeft() * ratio,
+                               card.Command1->size() * ratio);
+            const QImage screen = shot.convertToFormat(QImage::Format_RGB32);
+            int differing = 0;
+            for (int y = 0; y < screen.height(); ++y)
+                for (int x = 0; x < screen.width(); ++x)
+                    if (!button.adjusted(-1, -1, 1, 1).contains(x, y) &&
+                        screen.pixel(x, y) != block.pixel(x % 513, y % 246))
+                        ++differing;
+            QCOMPARE(differing, 0);
+            return;
+        }
         if (picture.devicePixelRatio() != ratio)
             return; // scaled down: no pixel of the shot is a pixel of the picture
         const QImage tile = picture.toImage();

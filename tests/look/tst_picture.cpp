@@ -21,7 +21,8 @@ private slots:
         QTest::newRow("face at 175 %") << face << 1.75 << 2.0 << QSize(90, 50);
         QTest::newRow("face at 200 %") << face << 2.0 << 2.0 << QSize(90, 50);
         QTest::newRow("face at 300 %: the finest") << face << 3.0 << 2.0 << QSize(90, 50);
-        QTest::newRow("tile at 150 %: no such variant") << tile << 1.5 << 2.0 << QSize(171, 164);
+        QTest::newRow("tile at 150 %: the 200 % one, not the block")
+            << tile << 1.5 << 2.0 << QSize(171, 164);
         QTest::newRow("tile at 200 %") << tile << 2.0 << 2.0 << QSize(171, 164);
         QTest::newRow("tile at 100 %") << tile << 1.0 << 1.0 << QSize(171, 164);
     }
@@ -34,6 +35,15 @@ private slots:
         QCOMPARE(picture.devicePixelRatio(), variant);
         QCOMPARE(picture.deviceIndependentSize(), QSizeF(logical));
         QCOMPARE(picture.size(), logical * variant);
+    }
+
+    // At 150 % the backdrop comes as a block of two tiles; elsewhere no block is needed.
+    void tileBlockOnlyAt150Percent() {
+        const QString tile = QStringLiteral(":/images/picture1.bmp");
+        QCOMPARE(Look::tiles(tile, 1.5).size(), QSize(513, 246));
+        QVERIFY(Look::tiles(tile, 1).isNull());
+        QVERIFY(Look::tiles(tile, 2).isNull());
+        QVERIFY(Look::tiles(QStringLiteral(":/images/hint.bmp"), 1.5).isNull());
     }
 
     void missingPictureIsNull() {

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "card/form3.h"
+#include "editor/frmverses.h"
 #include "favourites/form4.h"
 #include "practice/form1.h"
 #include "practice/picturebutton.h"
@@ -9,6 +10,7 @@
 
 #include <QAccessible>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -89,6 +91,37 @@ private slots:
         QCOMPARE(w.Label1->text().left(6), QStringLiteral("Go --."));
         QCOMPARE(w.Label1->text(), shared().MaskedText);
         QCOMPARE(QApplication::focusWidget(), w.Command1);
+    }
+
+    // Each key draws only the lines it can change; the window must show what drawing the
+    // whole label shows, also where an uncovered word, narrower or wider than its hyphens,
+    // moves to the line above or pushes words down.
+    void eachKeyLeavesTheWindowAsAFullPaintWould() {
+        Form1& w = *practice;
+        const QString verse = QStringLiteral(
+            "I will lift up mine eyes unto the hills, from whence cometh my help. My help "
+            "cometh from the LORD, which made heaven and earth. He will not suffer thy foot to "
+            "be moved: he that keepeth thee will not slumber. Behold, he that keepeth Israel "
+            "shall neither slumber nor sleep. iiiiiiii mmmmmmmm iiiiiiii mmmm");
+        startVerse(w, QStringLiteral("Psalm 121"), verse);
+        QCoreApplication::processEvents();
+        const QRect label = w.Label1->geometry();
+        int keys = 0;
+        for (QChar c : verse) {
+            if (!c.isLetter())
+                continue;
+            QVERIFY(typeText(QString(c.toLower())));
+            ++keys;
+            QCoreApplication::processEvents();
+            // What the window shows: the screen's copy of it, as drawn key by key.
+            const QImage onScreen =
+                w.screen()
+                    ->grabWindow(w.winId(), label.x(), label.y(), label.width(), label.height())
+                    .toImage();
+            const QImage full = w.grab(label).toImage().convertToFormat(onScreen.format());
+            QVERIFY2(onScreen == full, qPrintable(QStringLiteral("after key %1").arg(keys)));
+        }
+        QCOMPARE(w.Label1->spokenText(), verse);
     }
 
     void labelShowsPlainText() {
@@ -289,7 +322,73 @@ private slots:
         QVERIFY(!Forms::isLoaded<Form4>());
     }
 
+    // A held Enter: its press opens Favorite Verses; its repeats reach that window (or the
+    // question) and must press nothing there. Repeats come marked, or unmarked as a release
+    // and a press sharing a time stamp, or as presses with no release between.
+    void heldEnterPressesOnceInItsOwnWindow_data() {
+        QTest::addColumn<QString>("repeats");
+        QTest::newRow("marked repeats") << "marked";
+        QTest::newRow("release and press with one time stamp") << "stamped";
+        QTest::newRow("presses without release") << "presses";
+    }
+    void heldEnterPressesOnceInItsOwnWindow() {
+        QFETCH(QString, repeats);
+        Form1& w = *practice;
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go on."));
+        QVERIFY(typeText(QStringLiteral("g")));
+        const QString typed = w.Label1->text();
+
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 1000));
+        QVERIFY(Forms::isLoaded<Form4>());
+        Form4& favourites = Forms::get<Form4>();
+        QVERIFY(QTest::qWaitForWindowActive(&favourites));
+        // The press's own window: the repeats keep going to whatever has the focus.
+        for (int i = 1; i <= 20; ++i) {
+            const quint64 time = 1000 + 500 + 33 * i;
+            if (i == 6)
+                favourites.Command3[0]->setFocus(); // a favourite focused, as after a click
+            if (repeats == QLatin1String("marked")) {
+                QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", true, time));
+                QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", true, time));
+            } else if (repeats == QLatin1String("stamped")) {
+                QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", false, time));
+                QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, time));
+            } else {
+                QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, time));
+            }
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", false, 3000));
+        settle();
+        QCOMPARE(QApplication::activeWindow(), &favourites);
+        QVERIFY(!Forms::isLoaded<frmverses>());
+        QCOMPARE(w.Label1->text(), typed); // not restarted by the focused favourite
+        QCOMPARE(shared().CharPos, qint16(2));
+
+        // A new press in Favorite Verses presses its focused button.
+        favourites.Command1[2]->setFocus();
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 4000));
+        QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", false, 4080));
+        QVERIFY(Forms::isLoaded<frmverses>());
+        QCOMPARE(shared().FavSlot, qint16(2));
+    }
+
+    // A release the program never saw (the window the key went down in was hidden under it)
+    // does not swallow the next press of that key, a second later, somewhere else.
+    void aPressLongAfterALostReleaseIsANewPress() {
+        Form1& w = *practice;
+        startVerse(w, QStringLiteral("t"), QStringLiteral("Go on."));
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 1000));
+        Form4& favourites = Forms::get<Form4>();
+        QVERIFY(QTest::qWaitForWindowActive(&favourites));
+        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", false, 5000));
+        QVERIFY(Forms::isLoaded<frmverses>());
+        QCOMPARE(shared().FavSlot, qint16(0));
+    }
+
     // The real box: only Yes or No answers it, and the key that answers presses nothing else.
+    // "held": the Enter that asked is held down; its repeats (and a stray repeat of N) reach
+    // the box and must not answer it.
     void tryAgainIsAnsweredByYesOrNoOnly_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("yes");
@@ -298,6 +397,8 @@ private slots:
         QTest::newRow("Escape, then Enter on Yes") << "Escape Enter" << true;
         QTest::newRow("Tab to No, blank") << "Tab Space" << false;
         QTest::newRow("arrow to No, Enter") << "Right Enter" << false;
+        QTest::newRow("held Enter, then Enter") << "held Enter" << true;
+        QTest::newRow("held Enter, then N") << "held N" << false;
     }
     void tryAgainIsAnsweredByYesOrNoOnly() {
         QFETCH(QString, script);
@@ -315,21 +416,33 @@ private slots:
                                               {"Space", Qt::Key_Space},   {"Right", Qt::Key_Right},
                                               {"Enter", Qt::Key_Return}};
             for (const QString& step : script.split(QLatin1Char(' '))) {
-                if (step == QLatin1String("close"))
+                if (step == QLatin1String("close")) {
                     box.close();
-                else if (step == QLatin1String("Enter"))
+                } else if (step == QLatin1String("held")) {
+                    for (int i = 0; i < 10 && box.isVisible(); ++i) {
+                        QVERIFY(sendKeyEvent(QEvent::KeyRelease, Qt::Key_Return, "\r", true, i));
+                        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_Return, "\r", true, i));
+                    }
+                    if (box.isVisible())
+                        QVERIFY(sendKeyEvent(QEvent::KeyPress, Qt::Key_N, "n", true));
+                    QVERIFY(keyUp(Qt::Key_Return, QStringLiteral("\r")));
+                } else if (step == QLatin1String("Enter"))
                     QVERIFY(
                         keyDown(Qt::Key_Return, QStringLiteral("\r"))); // released after the box
                 else
                     QVERIFY(
                         pressKey(keys.value(step), step.size() == 1 ? step.toLower() : QString()));
-                if (step == QLatin1String("Escape") || step == QLatin1String("close"))
+                if (step == QLatin1String("Escape") || step == QLatin1String("close") ||
+                    step == QLatin1String("held"))
                     seen << (box.isVisible() ? "still open" : "closed");
                 if (!box.isVisible())
                     break;
             }
         });
-        QVERIFY(keyDown(Qt::Key_X, QStringLiteral("x")));
+        if (script.startsWith(QLatin1String("held")))
+            QVERIFY(keyDown(Qt::Key_Return, QStringLiteral("\r")));
+        else
+            QVERIFY(keyDown(Qt::Key_X, QStringLiteral("x")));
         // The releases reach the button that had the focus before the box.
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_X, QStringLiteral("x"), {});
         QTest::sendKeyEvent(QTest::Release, w.Command1, Qt::Key_Return, QStringLiteral("\r"), {});

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -158,10 +159,7 @@ void ProgramTestCase::cleanup() {
     dir.reset();
 }
 
-namespace {
-
-bool sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
-             Qt::KeyboardModifiers modifiers) {
+QWidget* keyboardReceiver() {
     // A modal box takes every key; otherwise the focused control, or the active window. A
     // window just brought to the front becomes active once pending events have run.
     auto receiver = [] {
@@ -175,6 +173,14 @@ bool sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
         QCoreApplication::processEvents();
         target = receiver();
     }
+    return target;
+}
+
+namespace {
+
+bool sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
+             Qt::KeyboardModifiers modifiers) {
+    QWidget* target = keyboardReceiver();
     if (!target)
         return action == QTest::Release; // the press closed every window the key could reach
     QTest::sendKeyEvent(action, target, key, text, modifiers);
@@ -185,6 +191,17 @@ bool sendKey(QTest::KeyAction action, Qt::Key key, const QString& text,
 
 bool keyDown(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {
     return sendKey(QTest::Press, key, text, modifiers);
+}
+
+bool sendKeyEvent(QEvent::Type type, Qt::Key key, const QString& text, bool autoRepeat,
+                  quint64 timestamp) {
+    QWidget* target = keyboardReceiver();
+    if (!target)
+        return false;
+    QKeyEvent event(type, key, Qt::NoModifier, text, autoRepeat);
+    event.setTimestamp(timestamp);
+    QApplication::sendEvent(target, &event);
+    return true;
 }
 
 bool keyUp(Qt::Key key, const QString& text, Qt::KeyboardModifiers modifiers) {

@@ -2,6 +2,7 @@
 
 #include "app/host.h"
 
+#include <QEvent>
 #include <QList>
 #include <QObject>
 #include <QTemporaryDir>
@@ -94,6 +95,12 @@ void settle();
                            Qt::KeyboardModifiers modifiers = {});
 [[nodiscard]] bool keyUp(Qt::Key key, const QString& text = {},
                          Qt::KeyboardModifiers modifiers = {});
+// One key event as the platform may deliver it: an auto-repeat, or with a time stamp (a
+// repeat's release and press share one), to whatever takes the keyboard now.
+[[nodiscard]] bool sendKeyEvent(QEvent::Type type, Qt::Key key, const QString& text,
+                                bool autoRepeat, quint64 timestamp = 0);
+// The widget a key typed now would reach: a modal box, else the active window's focus.
+QWidget* keyboardReceiver();
 [[nodiscard]] bool pressKey(Qt::Key key, const QString& text = {},
                             Qt::KeyboardModifiers modifiers = {});
 // Types each character as a press and a release of its key (letters, digits, blank, ".").

@@ -27,9 +27,8 @@ void Files::writeAtomically(const QString& path, const QByteArray& bytes) {
                         : RuntimeError(RuntimeError::PathFileAccess,
                                        QStringLiteral("Could not write '%1': only %2 of %3 bytes "
                                                       "were written (is the disk full?).")
-                                           .arg(path)
-                                           .arg(written)
-                                           .arg(bytes.size()));
+                                           .arg(path, QString::number(written),
+                                                QString::number(bytes.size())));
         file.cancelWriting();
         throw failure;
     }

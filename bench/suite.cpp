@@ -24,6 +24,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QVariant>
 
@@ -234,6 +235,118 @@ QString count(int n) {
     return QLocale(QLocale::English).toString(n);
 }
 
+// ---- tessaline-verses against SWORD's and SQLite's own tools ---------------------------------
+
+QString tool(const QString& name) {
+    const QString path = QStandardPaths::findExecutable(name);
+    if (path.isEmpty())
+        fail(QStringLiteral("%1 is not installed (scripts/deps installs it)").arg(name));
+    return path;
+}
+
+// About megabytes of CSV: a title, then the text in quotes (texts hold commas).
+void writeCsv(const QString& path, qint64 megabytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(QStringLiteral("cannot write %1").arg(path));
+    VerseMaker maker{2026};
+    QByteArray chunk = "title,text\n";
+    qint64 written = 0;
+    while (written < megabytes * 1000000) {
+        chunk += (maker.title() + QStringLiteral(",\"") + maker.text(maker.length(20, 400)) +
+                  QStringLiteral("\"\n"))
+                     .toUtf8();
+        if (chunk.size() > (1 << 20)) {
+            written += file.write(chunk);
+            chunk.clear();
+        }
+    }
+    file.write(chunk);
+    file.close();
+    syncFile(path);
+}
+
+struct CompanionFigures {
+    bool ok = true;
+    QList<double> bible, import, importRss;
+};
+
+// The rows the companion's own speed is judged by, each taking turns with the tool it is
+// compared with. companions: the one built here, then any other to compare side by side.
+QList<Row> companionRows(const QStringList& companions, const QString& workDir, const QString& out,
+                         const QString& log, int runs) {
+    const QString mod2imp = tool(QStringLiteral("mod2imp"));
+    const QString diatheke = tool(QStringLiteral("diatheke"));
+    const QString sqlite3 = tool(QStringLiteral("sqlite3"));
+    const QString module = QStringLiteral("engKJV2006eb");
+    const QString whole = QStringLiteral("Gen 1:1-Rev 22:21");
+    const QString db = workDir + QStringLiteral("/companion.mdb");
+    const QString csv = workDir + QStringLiteral("/verses-200mb.csv");
+    std::fprintf(stderr, "making a CSV of 200 MB\n");
+    writeCsv(csv, 200);
+
+    QList<CompanionFigures> figures(companions.size());
+    QList<double> raw, rendered, shell;
+    for (int r = 0; r < runs; ++r) {
+        std::fprintf(stderr, "companion run %d of %d\n", r + 1, runs);
+        raw.append(runChild(mod2imp, {module}, QStringLiteral("/dev/null"), log).wallMs);
+        rendered.append(runChild(diatheke,
+                                 {QStringLiteral("-b"), module, QStringLiteral("-f"),
+                                  QStringLiteral("plain"), QStringLiteral("-k"), whole},
+                                 QStringLiteral("/dev/null"), log)
+                            .wallMs);
+        writeVerses(db, 0);
+        const ChildRun s = runChild(
+            sqlite3, {db, QStringLiteral(".import --csv --skip 1 %1 verses").arg(csv)}, out, log);
+        shell.append(s.wallMs);
+        for (qsizetype i = 0; i < companions.size(); ++i) {
+            CompanionFigures& f = figures[i];
+            const auto said = [&](const char* start) {
+                QFile file(out);
+                return file.open(QIODevice::ReadOnly) && file.readAll().startsWith(start);
+            };
+            writeVerses(db, 0);
+            const ChildRun b =
+                runChild(companions[i],
+                         {QStringLiteral("add"), whole, QStringLiteral("--each-verse"),
+                          QStringLiteral("--bible"), module, QStringLiteral("--db"), db},
+                         out, log);
+            f.ok = f.ok && b.ok && said("Added 31102 verses");
+            f.bible.append(b.wallMs);
+            writeVerses(db, 0);
+            const ChildRun c =
+                runChild(companions[i], {QStringLiteral("import"), csv, QStringLiteral("--db"), db},
+                         out, log);
+            f.ok = f.ok && c.ok && said("Added ");
+            f.import.append(c.wallMs);
+            f.importRss.append(c.maxRssKb);
+        }
+    }
+    QFile::remove(csv);
+
+    const double m = Measure::median(raw), d = Measure::median(rendered);
+    const double q = Measure::median(shell);
+    QList<Row> rows;
+    for (qsizetype i = 0; i < companions.size(); ++i) {
+        const CompanionFigures& f = figures[i];
+        const QString who = i == 0 ? QString() : QStringLiteral(" (%1)").arg(companions[i]);
+        const double b = Measure::median(f.bible), c = Measure::median(f.import);
+        const double rss = Measure::median(f.importRss);
+        rows.append({QStringLiteral("tessaline-verses add whole KJV --each-verse%1").arg(who),
+                     f.ok ? ms(b) : QStringLiteral("failed"),
+                     QStringLiteral("%1 mod2imp (%2); diatheke %3").arg(times(b / m), ms(m), ms(d)),
+                     QStringLiteral("<= 3 x mod2imp, <= diatheke"), f.ok && b <= 3 * m && b <= d});
+        rows.append({QStringLiteral("tessaline-verses import 200 MB CSV%1").arg(who),
+                     f.ok ? ms(c) : QStringLiteral("failed"),
+                     QStringLiteral("%1 sqlite3 .import (%2)").arg(times(c / q), ms(q)),
+                     QStringLiteral("<= 2 x sqlite3"), f.ok && c <= 2 * q});
+        rows.append({QStringLiteral("tessaline-verses import peak memory%1").arg(who),
+                     f.ok ? mb(rss) : QStringLiteral("failed"), QStringLiteral("-"),
+                     QStringLiteral("<= 64 MB"), f.ok && rss * 1024 / 1e6 <= 64});
+    }
+    return rows;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -260,6 +373,16 @@ int main(int argc, char** argv) {
     const QString log = workDir + QStringLiteral("/children.log");
     const QString out = workDir + QStringLiteral("/child.out");
     auto progress = [](const QString& what) { std::fprintf(stderr, "%s\n", qPrintable(what)); };
+    const QString companion = binDir + QStringLiteral("/../tessaline-verses");
+    // BENCH_COMPANION_BEFORE: another tessaline-verses, measured in the same run for comparison.
+    QStringList companions{companion};
+    if (qEnvironmentVariableIsSet("BENCH_COMPANION_BEFORE"))
+        companions.append(qEnvironmentVariable("BENCH_COMPANION_BEFORE"));
+    // BENCH_ONLY_COMPANION=1: only the companion's rows against SWORD's and SQLite's tools.
+    if (qEnvironmentVariableIsSet("BENCH_ONLY_COMPANION")) {
+        printTable(companionRows(companions, workDir, out, log, 3));
+        return 0;
+    }
 
     // Data and program copies.
     QDir().mkpath(workDir + QStringLiteral("/floor"));
@@ -392,7 +515,6 @@ int main(int argc, char** argv) {
     // tessaline-verses (built beside the program): the Psalms, one row per verse, into a fresh
     // copy of the 31,000-verse file each run.
     progress(QStringLiteral("tessaline-verses add Psalms"));
-    const QString companion = binDir + QStringLiteral("/../tessaline-verses");
     const QString addDb = workDir + QStringLiteral("/add-verses.mdb");
     QList<double> addBook;
     bool addOk = true;
@@ -403,7 +525,8 @@ int main(int argc, char** argv) {
         syncFile(addDb);
         const ChildRun c = runChild(companion,
                                     {QStringLiteral("add"), QStringLiteral("Psalms"),
-                                     QStringLiteral("--each-verse"), QStringLiteral("--db"), addDb},
+                                     QStringLiteral("--each-verse"), QStringLiteral("--bible"),
+                                     QStringLiteral("WEB"), QStringLiteral("--db"), addDb},
                                     out, log);
         QFile said(out);
         addOk = addOk && c.ok && said.open(QIODevice::ReadOnly) &&
@@ -495,6 +618,7 @@ int main(int argc, char** argv) {
                      addOk ? ms(m) : QStringLiteral("failed"), QStringLiteral("-"),
                      QStringLiteral("<= 2000 ms"), addOk && m <= 2000});
     }
+    rows.append(companionRows(companions, workDir, out, log, 3));
     printTable(rows);
 
     // The figures behind the scaling plot.

@@ -1,10 +1,11 @@
 #include "companion/bibles.h"
 
 #include "base/runtimeerror.h"
+#include "companion/references.h"
 
-#include <QRegularExpression>
+#include <QHash>
+#include <optional>
 
-#include <listkey.h>
 #include <markupfiltmgr.h>
 #include <swlog.h>
 #include <swmgr.h>
@@ -20,60 +21,161 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8 ? utf8 : "");
 }
 
-QString bookName(const VerseKey& key) {
-    return text(key.getBookName());
+// Soft boundaries: notes, headings and speaker labels stand between words without a blank of
+// their own ("born<note>...</note> Son", "Jude,<note>...</note>a"), and so do some ends of
+// quotations ("righteousness.”</q>Then"). They become a mark, and the mark a blank only where a
+// word ends and the next begins.
+constexpr char16_t Mark = 0x01;
+
+bool isAny(QStringView name, std::initializer_list<const char16_t*> names) {
+    for (const char16_t* n : names)
+        if (name == QStringView(n))
+            return true;
+    return false;
 }
 
-// Raw module text goes through QString as Latin-1, which keeps every byte whatever the
-// module's encoding.
-QString bytesAsString(const char* data, qsizetype size) {
-    return QString::fromLatin1(data, size);
+// The value of attribute name in a tag's text, or a null string.
+QString attribute(QStringView tag, QStringView name) {
+    for (qsizetype at = tag.indexOf(name); at >= 0; at = tag.indexOf(name, at + 1)) {
+        const qsizetype quote = at + name.size() + 1;
+        if (at > 0 && tag[at - 1] == u' ' && quote < tag.size() && tag[quote - 1] == u'=' &&
+            tag[quote] == u'"') {
+            const qsizetype close = tag.indexOf(u'"', quote + 1);
+            return close < 0 ? QString() : tag.mid(quote + 1, close - quote - 1).toString();
+        }
+    }
+    return {};
 }
 
-// Notes and headings stand between words without a blank of their own ("born<note>...</note>
-// Son", "Jude,<note>...</note>a"), and so do some ends of quotations and paragraphs
-// ("righteousness.”</q>Then"). Notes and headings are replaced by a mark before rendering, a mark
-// is put after those ends, and the mark becomes a blank where a word ends and the next begins.
-// The library's own filters keep a psalm's title when handed text this way, so headings go the
-// same way as notes.
-constexpr char16_t NoteMark = 0x01;
+// "&amp;" and the like at text[at]; appends the character and returns the length read.
+qsizetype entity(QStringView text, qsizetype at, QString& out) {
+    const qsizetype end = text.indexOf(u';', at);
+    if (end < 0 || end - at > 10) {
+        out += u'&';
+        return 1;
+    }
+    const QStringView name = text.mid(at + 1, end - at - 1);
+    static const QHash<QString, QChar> named{{QStringLiteral("amp"), u'&'},
+                                             {QStringLiteral("lt"), u'<'},
+                                             {QStringLiteral("gt"), u'>'},
+                                             {QStringLiteral("quot"), u'"'},
+                                             {QStringLiteral("apos"), u'\''}};
+    if (const auto it = named.constFind(name.toString()); it != named.constEnd()) {
+        out += *it;
+        return end - at + 1;
+    }
+    bool ok = false;
+    const uint code = name.startsWith(u"#x")  ? name.mid(2).toUInt(&ok, 16)
+                      : name.startsWith(u'#') ? name.mid(1).toUInt(&ok, 10)
+                                              : 0;
+    if (!ok || code == 0 || code > 0x10FFFF) {
+        out += u'&';
+        return 1;
+    }
+    const char32_t c = code;
+    out += QString::fromUcs4(&c, 1);
+    return end - at + 1;
+}
 
-QString plainText(sword::SWModule& module) {
-    static const QRegularExpression dropped(
-        QStringLiteral(R"(<(note|title)\b[^>]*/>|<(note|title)\b[^>]*>.*?</\2>)"),
-        QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression ends(QStringLiteral(R"((</q>|<(?:q|div|l|lg|lb|p)\b[^>]*/>))"));
-    // Matter a module appends to a book's last verse (a glossary) follows the book's end.
-    static const QRegularExpression bookEnd(
-        QStringLiteral(R"(<div\b(?=[^>]*\beID=)(?=[^>]*\btype="book")[^>]*/>)"));
-    const sword::SWBuf& raw = module.getRawEntryBuf();
-    QString marked = bytesAsString(raw.c_str(), qsizetype(raw.length()));
-    const QRegularExpressionMatch end = bookEnd.match(marked);
-    if (end.hasMatch())
-        marked.truncate(end.capturedStart());
-    marked.replace(dropped, QString(QChar(NoteMark)));
-    marked.replace(ends, QStringLiteral("\\1") + QChar(NoteMark));
-    const QByteArray bytes = marked.toLatin1();
-    const QString rendered = text(module.renderText(bytes.constData(), int(bytes.size())).c_str());
+// A verse's OSIS markup as text with blanks and marks where elements were. Notes, headings
+// (a psalm's title too) and speaker labels go with their content; the KJV's paragraph sign is a
+// typesetting mark, not a word to learn. Text directly inside a divine name is in capitals ("the
+// LORD"), as the library's own rendering has it, whatever case the module stores.
+QString osisMarked(QStringView raw) {
+    QString out;
+    out.reserve(raw.size() / 2);
+    QStringView skipping; // the element whose content is left out
+    int depth = 0;
+    int open = 0;   // elements open in this verse
+    int divine = 0; // the value of open directly inside a divineName; 0 outside one
+    for (qsizetype i = 0; i < raw.size();) {
+        const QChar c = raw[i];
+        if (c != u'<') {
+            if (depth == 0) {
+                const qsizetype start = out.size();
+                if (c == u'&')
+                    i += entity(raw, i, out) - 1;
+                else
+                    out += c == u'\u00b6' ? QChar(u' ') : c;
+                if (divine > 0 && open == divine)
+                    out.replace(start, out.size() - start, out.mid(start).toUpper());
+            }
+            ++i;
+            continue;
+        }
+        const qsizetype end = raw.indexOf(u'>', i);
+        if (end < 0)
+            break;
+        const QStringView tag = raw.mid(i + 1, end - i - 1);
+        i = end + 1;
+        const bool closing = tag.startsWith(u'/');
+        const bool empty = tag.endsWith(u'/');
+        QStringView name = tag.mid(closing ? 1 : 0);
+        for (qsizetype n = 0; n < name.size(); ++n)
+            if (name[n] == u' ' || name[n] == u'/') {
+                name.truncate(n);
+                break;
+            }
+        if (!empty)
+            open += closing ? -1 : 1;
+        if (depth > 0) {
+            if (name == skipping && !empty)
+                depth += closing ? -1 : 1;
+            if (depth == 0)
+                out += Mark;
+            continue;
+        }
+        if (isAny(name, {u"note", u"title", u"speaker"})) {
+            if (!closing && !empty) {
+                skipping = name;
+                depth = 1;
+            } else {
+                out += Mark;
+            }
+        } else if (name == u"q") {
+            if (!closing)
+                out += attribute(tag, u"marker");
+            if (closing || empty)
+                out += Mark;
+        } else if (name == u"div" && empty && attribute(tag, u"type") == u"book" &&
+                   !attribute(tag, u"eID").isNull()) {
+            break; // matter a module appends to a book's last verse (a glossary)
+        } else if (name == u"divineName") {
+            divine = closing || empty ? 0 : open;
+        } else if (name == u"milestone") {
+            if (attribute(tag, u"type") == u"line")
+                out += u' ';
+        } else if (!isAny(name, {u"w", u"transChange", u"seg", u"foreign", u"name", u"hi", u"rdg",
+                                 u"catchWord", u"reference", u"abbr", u"index", u"a"})) {
+            out += u' '; // lines, line groups, paragraphs, chapters: a break between words
+        }
+    }
+    return out;
+}
 
-    // Poetry comes in lines; the verse becomes one line with single blanks.
+// One line with single blanks, no blank at either end; marks become blanks between words.
+QString plainText(const QString& marked) {
     QString plain;
-    plain.reserve(rendered.size());
+    plain.reserve(marked.size());
     bool blank = false;
     bool afterMark = false;
-    for (qsizetype i = 0; i < rendered.size(); ++i) {
-        const QChar c = rendered[i];
-        if (c == NoteMark) {
-            // "born Son", "Jude, a servant", but "(word" and "remain—these" stay joined.
+    for (qsizetype i = 0; i < marked.size(); ++i) {
+        const QChar c = marked[i];
+        if (c == Mark) {
+            // "born Son", "Jude, a servant", "said, “A", "end [of", but "(word" and
+            // "remain—these" stay joined.
             const QChar::Category before =
                 plain.isEmpty() ? QChar::Separator_Space : plain.back().category();
             const bool endsWord =
                 !blank && before != QChar::Separator_Space && before != QChar::Punctuation_Open &&
                 before != QChar::Punctuation_InitialQuote && before != QChar::Punctuation_Dash;
-            const bool wordAfter = i + 1 < rendered.size() && rendered[i + 1].isLetterOrNumber();
+            const QChar next = i + 1 < marked.size() ? marked[i + 1] : QChar();
+            const bool wordAfter = next.isLetterOrNumber() ||
+                                   next.category() == QChar::Punctuation_Open ||
+                                   next.category() == QChar::Punctuation_InitialQuote;
             blank = blank || (endsWord && wordAfter);
             afterMark = true;
-        } else if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+        } else if (c.isSpace()) {
             blank = true;
         } else {
             // A blank the module left before a note, when a mark follows the note: "coins ?"
@@ -91,90 +193,15 @@ QString plainText(sword::SWModule& module) {
     return plain;
 }
 
-bool wholeChapters(const VerseKey& lower, const VerseKey& upper) {
-    return lower.getVerse() == 1 && upper.getVerse() == upper.getVerseMax();
-}
-
-// "John 3:16", "Psalms 23:1-3", "John 3:16-4:2", "I Corinthians 13", "John 3-4", "Jude",
-// "Genesis 50:1-Exodus 1:2": the library's book names, as short as the range allows.
-QString rangeTitle(const VerseKey& lower, const VerseKey& upper) {
-    const QString book = bookName(lower);
-    const int c1 = lower.getChapter(), c2 = upper.getChapter();
-    const int v1 = lower.getVerse(), v2 = upper.getVerse();
-    if (lower.getTestament() != upper.getTestament() || lower.getBook() != upper.getBook())
-        return QStringLiteral("%1 %2:%3-%4 %5:%6")
-            .arg(book)
-            .arg(c1)
-            .arg(v1)
-            .arg(bookName(upper))
-            .arg(c2)
-            .arg(v2);
-    if (wholeChapters(lower, upper)) {
-        if (c1 == 1 && c2 == upper.getChapterMax())
-            return book;
-        if (c1 == c2)
-            return QStringLiteral("%1 %2").arg(book).arg(c1);
-        return QStringLiteral("%1 %2-%3").arg(book).arg(c1).arg(c2);
-    }
-    if (c1 != c2)
-        return QStringLiteral("%1 %2:%3-%4:%5").arg(book).arg(c1).arg(v1).arg(c2).arg(v2);
-    if (v1 != v2)
-        return QStringLiteral("%1 %2:%3-%4").arg(book).arg(c1).arg(v1).arg(v2);
-    return QStringLiteral("%1 %2:%3").arg(book).arg(c1).arg(v1);
-}
-
-RuntimeError badReference(const QString& reference, const QString& what) {
-    return RuntimeError(RuntimeError::InvalidArgument,
-                        QStringLiteral("'%1': %2").arg(reference, what));
-}
-
-// A parsed place is taken as written (no rolling over into the next chapter), so that
-// "John 3:99" is refused rather than read as John 5:9.
-void checkPlace(const VerseKey& key, const QString& reference) {
-    const int chapters = key.getChapterMax();
-    if (key.getChapter() < 1 || key.getChapter() > chapters)
-        throw badReference(reference, QStringLiteral("%1 has no chapter %2 (it has %3).")
-                                          .arg(bookName(key))
-                                          .arg(key.getChapter())
-                                          .arg(chapters));
-    const int verses = key.getVerseMax();
-    if (key.getVerse() < 1 || key.getVerse() > verses)
-        throw badReference(reference, QStringLiteral("%1 %2 has no verse %3 (it has %4).")
-                                          .arg(bookName(key))
-                                          .arg(key.getChapter())
-                                          .arg(key.getVerse())
-                                          .arg(verses));
-}
-
-struct Range {
-    QString reference;
-    VerseKey lower;
-    VerseKey upper;
-};
-
-QList<Range> parse(VerseKey& parser, const QString& reference) {
-    // Without a book the library would fall back on the last one it read.
-    if (!reference.contains(QRegularExpression(QStringLiteral("\\p{L}"))))
-        throw badReference(reference, QStringLiteral("no book is named."));
-    sword::ListKey list = parser.parseVerseList(reference.toUtf8().constData(), "", true);
-    if (list.getCount() == 0)
-        throw badReference(reference,
-                           QStringLiteral("not a reference the SWORD library knows (write it like "
-                                          "'John 3:16', 'Ps 23:1-3' or '1 Cor 13')."));
-    QList<Range> ranges;
-    for (int i = 0; i < list.getCount(); ++i) {
-        const auto* key = dynamic_cast<const VerseKey*>(list.getElement(i));
-        if (!key)
-            throw badReference(reference, QStringLiteral("not a Bible reference."));
-        Range range{reference, key->isBoundSet() ? key->getLowerBound() : *key,
-                    key->isBoundSet() ? key->getUpperBound() : *key};
-        checkPlace(range.lower, reference);
-        checkPlace(range.upper, reference);
-        if (range.lower.compare(range.upper) > 0)
-            throw badReference(reference, QStringLiteral("the range runs backwards."));
-        ranges.append(range);
-    }
-    return ranges;
+// The verse the module is set to, as plain text.
+QString verseText(sword::SWModule& module) {
+    const sword::SWBuf& raw = module.getRawEntryBuf();
+    if (module.getMarkup() != sword::FMT_OSIS) // other markups: the library's plain rendering
+        return plainText(text(module.renderText(raw.c_str(), int(raw.length())).c_str()));
+    const QString decoded = module.getEncoding() == sword::ENC_UTF8
+                                ? QString::fromUtf8(raw.c_str(), qsizetype(raw.length()))
+                                : QString::fromLatin1(raw.c_str(), qsizetype(raw.length()));
+    return plainText(osisMarked(decoded));
 }
 
 } // namespace
@@ -211,34 +238,44 @@ QList<BibleInfo> Bibles::list() const {
     return bibles;
 }
 
-BibleInfo Bibles::choose(const QString& name) const {
+BibleInfo Bibles::choose(const QString& name, const QString& defaultName) const {
     const QList<BibleInfo> bibles = list();
     if (bibles.isEmpty())
         throw RuntimeError(RuntimeError::FileNotFound,
                            QStringLiteral("No Bible is installed for the SWORD library. Install "
                                           "one, for instance the World English Bible with 'sudo "
                                           "apt install sword-text-web'."));
+    const QString wanted = name.isEmpty() ? defaultName : name;
     QStringList names;
     for (const BibleInfo& bible : bibles) {
-        if (name.isEmpty() && bibles.size() == 1)
+        if (wanted.isEmpty() && bibles.size() == 1)
             return bible;
-        if (!name.isEmpty() && (bible.name.compare(name, Qt::CaseInsensitive) == 0 ||
-                                bible.abbreviation.compare(name, Qt::CaseInsensitive) == 0))
+        if (!wanted.isEmpty() && (bible.name.compare(wanted, Qt::CaseInsensitive) == 0 ||
+                                  bible.abbreviation.compare(wanted, Qt::CaseInsensitive) == 0))
             return bible;
         names.append(bible.name == bible.abbreviation
                          ? bible.name
                          : QStringLiteral("%1 (%2)").arg(bible.name, bible.abbreviation));
     }
-    if (name.isEmpty())
+    const QString installed = names.join(QLatin1String(", "));
+    if (wanted.isEmpty())
         throw RuntimeError(RuntimeError::InvalidArgument,
-                           QStringLiteral("Several Bibles are installed; choose one with --bible: "
+                           QStringLiteral("Several Bibles are installed; choose one with --bible "
+                                          "NAME, or set the one to use when none is given with "
+                                          "'tessaline-verses bibles --default NAME'. Installed: "
                                           "%1.")
-                               .arg(names.join(QLatin1String(", "))));
+                               .arg(installed));
+    if (name.isEmpty())
+        throw RuntimeError(RuntimeError::FileNotFound,
+                           QStringLiteral("The default Bible '%1' is not installed; installed: "
+                                          "%2. Choose another with 'tessaline-verses bibles "
+                                          "--default NAME'.")
+                               .arg(wanted, installed));
     throw RuntimeError(RuntimeError::FileNotFound,
                        QStringLiteral("There is no Bible '%1' here; installed: %2. Debian "
                                       "packages more as sword-text-NAME ('apt search "
                                       "sword-text').")
-                           .arg(name, names.join(QLatin1String(", "))));
+                           .arg(wanted, installed));
 }
 
 sword::SWModule* Bibles::module(const QString& name) const {
@@ -253,17 +290,17 @@ QList<Verse> Bibles::lookUp(const BibleInfo& bible, const QStringList& reference
                             const Progress& progress) const {
     sword::SWModule& mod = *module(bible.name);
     std::unique_ptr<sword::SWKey> key(mod.createKey());
-    auto* parser = dynamic_cast<VerseKey*>(key.get());
-    if (!parser)
+    const auto* verseKey = dynamic_cast<VerseKey*>(key.get());
+    if (!verseKey)
         throw RuntimeError(RuntimeError::InvalidArgument,
                            QStringLiteral("'%1' is not a Bible.").arg(bible.name));
-    parser->setAutoNormalize(false);
+    const References::Reader reader(*verseKey, bible.language);
 
     // Every reference is checked before any text is read.
-    QList<Range> ranges;
+    QList<References::Range> ranges;
     qint64 total = 0;
     for (const QString& reference : references)
-        for (Range& range : parse(*parser, reference.trimmed())) {
+        for (References::Range& range : reader.read(reference)) {
             total += range.upper.getIndex() - range.lower.getIndex() + 1;
             ranges.append(std::move(range));
         }
@@ -271,27 +308,40 @@ QList<Verse> Bibles::lookUp(const BibleInfo& bible, const QStringList& reference
     const QString suffix = QStringLiteral(" (%1)").arg(bible.abbreviation);
     QList<Verse> verses;
     qint64 done = 0;
-    for (const Range& range : ranges) {
+    for (const References::Range& range : ranges) {
         QStringList texts;
+        std::optional<VerseKey> first, last; // the first and last verse with text
         VerseKey walker(range.lower);
         walker.setAutoNormalize(true);
         walker.setIntros(false); // a book's or chapter's introduction is not a verse
         for (; walker.compare(range.upper) <= 0 && !walker.popError(); walker.increment()) {
             mod.setKey(walker);
-            const QString verseText = plainText(mod);
+            const QString verse = verseText(mod);
             if (progress)
                 progress(++done, total);
-            if (!verseText.isEmpty()) // empty: a verse this Bible leaves out
-                texts.append(verseText);
-            if (eachVerse && !verseText.isEmpty())
-                verses.append({rangeTitle(walker, walker) + suffix, verseText});
+            if (verse.isEmpty()) // a verse this Bible leaves out
+                continue;
+            texts.append(verse);
+            if (!first)
+                first.emplace(walker);
+            last.emplace(walker);
+            if (eachVerse)
+                verses.append({reader.title(walker, walker) + suffix, verse});
         }
         if (texts.isEmpty())
-            throw badReference(range.reference,
-                               QStringLiteral("%1 has no text there.").arg(bible.abbreviation));
-        if (!eachVerse)
-            verses.append(
-                {rangeTitle(range.lower, range.upper) + suffix, texts.join(QLatin1Char(' '))});
+            throw RuntimeError(RuntimeError::InvalidArgument,
+                               QStringLiteral("'%1': %2 has no text there.")
+                                   .arg(range.reference, bible.abbreviation));
+        if (eachVerse)
+            continue;
+        // The title names the verses stored ("Romans 16:24" for 16:24-27 where the Bible leaves
+        // out 25-27), except that whole chapters keep their short title.
+        const bool wholeChapters =
+            range.lower.getVerse() == 1 && range.upper.getVerse() == range.upper.getVerseMax();
+        verses.append({(wholeChapters ? reader.title(range.lower, range.upper)
+                                      : reader.title(*first, *last)) +
+                           suffix,
+                       texts.join(QLatin1Char(' '))});
     }
     return verses;
 }

@@ -29,13 +29,16 @@ public:
 
     QList<BibleInfo> list() const;
 
-    // The Bible called name (its module name or short name, in any case); with no name the only
-    // one installed. Throws RuntimeError when there is none, several, or no such Bible.
-    BibleInfo choose(const QString& name) const;
+    // The Bible called name (its module name or short name, in any case); with no name the
+    // default one, else the only one installed. Throws RuntimeError when there is none, several
+    // and no default, or no such Bible.
+    BibleInfo choose(const QString& name, const QString& defaultName = {}) const;
 
     // One verse per reference (the reference's verses joined by blanks), or with eachVerse one
-    // per verse. A reference may hold several ("John 3:16; Rom 8:28"): each is one. Throws
-    // RuntimeError on the first reference that is unknown, out of range or has no text.
+    // per verse, as plain text. A reference may hold several ("John 3:16; Rom 8:28"): each is
+    // one. Book names in English or the Bible's language; titles in the Bible's language. Throws
+    // RuntimeError on the first reference that is not understood whole, out of range or has no
+    // text.
     QList<Verse> lookUp(const BibleInfo& bible, const QStringList& references, bool eachVerse,
                         const Progress& progress = {}) const;
 

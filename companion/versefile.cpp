@@ -6,189 +6,321 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace VerseFile {
 namespace {
 
 using Companion::Verse;
 
-// Walks the text with its line and column (both from 1) for messages.
-class Cursor {
-public:
-    Cursor(const QString& text, const QString& fileName) : m_text(text), m_fileName(fileName) {}
+constexpr qint64 ChunkBytes = 1 << 18;
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    QChar peek(qsizetype ahead = 0) const {
-        return m_pos + ahead < m_text.size() ? m_text[m_pos + ahead] : QChar();
-    }
-    QChar take() {
-        const QChar c = m_text[m_pos++];
-        if (c == u'\n') {
-            ++m_line;
-            m_lineStart = m_pos;
-        }
-        return c;
-    }
+RuntimeError readError(const QString& path, const QFile& file) {
+    return RuntimeError(RuntimeError::PathFileAccess,
+                        QStringLiteral("Could not read '%1': %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+// The file's characters, decoded a chunk at a time, with the line and column (both from 1) of
+// the next one for messages. Line ends are LF, CR LF or CR.
+struct Reader::Source {
+    QFile file;
+    QString path;
+    std::optional<QStringDecoder> decoder; // none: Windows-1252
+    QString buffer;
+    qsizetype pos = 0;
+    bool ended = false;
+    qsizetype line = 1;
+    qsizetype column = 1;
 
     struct Place {
         qsizetype line, column;
     };
-    Place place() const { return {m_line, m_pos - m_lineStart + 1}; }
+    Place place() const { return {line, column}; }
 
     RuntimeError fault(Place at, const QString& what) const {
-        return RuntimeError(RuntimeError::BadFileFormat,
-                            QStringLiteral("'%1', line %2, column %3: %4")
-                                .arg(m_fileName)
-                                .arg(at.line)
-                                .arg(at.column)
-                                .arg(what));
+        return RuntimeError(
+            RuntimeError::BadFileFormat,
+            QStringLiteral("'%1', line %2, column %3: %4")
+                .arg(path, QString::number(at.line), QString::number(at.column), what));
     }
 
-private:
-    const QString& m_text;
-    QString m_fileName;
-    qsizetype m_pos = 0;
-    qsizetype m_line = 1;
-    qsizetype m_lineStart = 0;
-};
-
-struct Field {
-    QString value;
-    Cursor::Place at;
-};
-
-// Collects records of two fields, title and text; a first record that reads "title", "text" is
-// a header and left out.
-class Records {
-public:
-    void add(const QList<Field>& fields, const Cursor& cursor) {
-        const bool header = !m_seenOne &&
-                            fields[0].value.trimmed().compare(u"title", Qt::CaseInsensitive) == 0 &&
-                            fields[1].value.trimmed().compare(u"text", Qt::CaseInsensitive) == 0;
-        m_seenOne = true;
-        if (header)
-            return;
-        if (fields[0].value.trimmed().isEmpty())
-            throw cursor.fault(fields[0].at, QStringLiteral("the title is empty."));
-        if (fields[1].value.trimmed().isEmpty())
-            throw cursor.fault(fields[1].at, QStringLiteral("the text is empty."));
-        m_verses.append({fields[0].value, fields[1].value});
-    }
-    QList<Verse> verses() const { return m_verses; }
-
-private:
-    QList<Verse> m_verses;
-    bool m_seenOne = false;
-};
-
-// RFC 4180: fields split by commas, a field in double quotes may hold commas, line breaks and
-// doubled quotes.
-QList<Verse> parseCsv(const QString& text, const QString& fileName) {
-    Cursor cursor(text, fileName);
-    Records records;
-    while (!cursor.atEnd()) {
-        QList<Field> fields;
-        while (true) {
-            Field field{{}, cursor.place()};
-            if (cursor.peek() == u'"') {
-                cursor.take();
-                while (true) {
-                    if (cursor.atEnd())
-                        throw cursor.fault(field.at, QStringLiteral("the quoted field that "
-                                                                    "starts here is never "
-                                                                    "closed."));
-                    const QChar c = cursor.take();
-                    if (c != u'"')
-                        field.value += c;
-                    else if (cursor.peek() == u'"')
-                        field.value += cursor.take();
-                    else
-                        break;
-                }
-                if (!cursor.atEnd() && cursor.peek() != u',' && cursor.peek() != u'\n')
-                    throw cursor.fault(cursor.place(),
-                                       QStringLiteral("only a comma or a line end may follow a "
-                                                      "closing quote."));
-            } else {
-                while (!cursor.atEnd() && cursor.peek() != u',' && cursor.peek() != u'\n') {
-                    if (cursor.peek() == u'"')
-                        throw cursor.fault(cursor.place(),
-                                           QStringLiteral("a quote in a field that does not "
-                                                          "start with one (quote the whole "
-                                                          "field and double the quote)."));
-                    field.value += cursor.take();
-                }
+    // At least n characters ahead unless the file ends first.
+    bool fill(qsizetype n) { return buffer.size() - pos >= n || refill(n); }
+    bool refill(qsizetype n) {
+        while (buffer.size() - pos < n && !ended) {
+            const QByteArray bytes = file.read(ChunkBytes);
+            if (bytes.isEmpty()) {
+                if (file.error() != QFileDevice::NoError)
+                    throw readError(path, file);
+                ended = true;
             }
-            fields.append(field);
-            if (cursor.atEnd() || cursor.take() == u'\n')
-                break;
+            buffer.remove(0, pos);
+            pos = 0;
+            buffer += decoder ? decoder->decode(bytes) : Cp1252::decode(bytes);
         }
-        const bool blankLine = fields.size() == 1 && fields[0].value.isEmpty();
-        if (blankLine)
-            continue;
-        if (fields.size() == 1)
-            throw cursor.fault({fields[0].at.line, fields[0].at.column + fields[0].value.size()},
-                               QStringLiteral("a line needs two fields, title and text, "
-                                              "separated by a comma."));
-        if (fields.size() > 2)
-            throw cursor.fault(fields[2].at,
-                               QStringLiteral("a third field; a text that holds commas must be "
-                                              "in double quotes."));
-        records.add(fields, cursor);
+        return buffer.size() - pos >= n;
     }
-    return records.verses();
-}
-
-QList<Verse> parseTsv(const QString& text, const QString& fileName) {
-    const Cursor cursor(text, fileName);
-    Records records;
-    const QStringList lines = text.split(u'\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
-        if (line.isEmpty())
-            continue;
-        const qsizetype tab = line.indexOf(u'\t');
-        if (tab < 0)
-            throw cursor.fault({i + 1, line.size() + 1},
-                               QStringLiteral("a line needs a tab between title and text."));
-        const qsizetype second = line.indexOf(u'\t', tab + 1);
-        if (second >= 0)
-            throw cursor.fault({i + 1, second + 1},
-                               QStringLiteral("a second tab; a line holds a title, one tab and "
-                                              "the text."));
-        const QList<Field> fields{{line.left(tab), {i + 1, 1}},
-                                  {line.mid(tab + 1), {i + 1, tab + 2}}};
-        records.add(fields, cursor);
-    }
-    return records.verses();
-}
-
-// A title line, then its text lines (joined by blanks); blank lines separate passages.
-QList<Verse> parseText(const QString& text, const QString& fileName) {
-    const Cursor cursor(text, fileName);
-    QList<Verse> verses;
-    const QStringList lines = text.split(u'\n');
-    for (qsizetype i = 0; i < lines.size();) {
-        if (lines[i].trimmed().isEmpty()) {
-            ++i;
-            continue;
+    bool atEnd() { return !fill(1); }
+    QChar peek(qsizetype ahead = 0) { return fill(ahead + 1) ? buffer[pos + ahead] : QChar(); }
+    QChar take() {
+        const QChar c = peek();
+        ++pos;
+        if (c == u'\n' || (c == u'\r' && peek() != u'\n')) {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
         }
-        const qsizetype titleLine = i;
-        const QString title = lines[i++].trimmed();
-        QStringList body;
-        while (i < lines.size() && !lines[i].trimmed().isEmpty())
-            body.append(lines[i++].trimmed());
-        if (body.isEmpty())
-            throw cursor.fault({titleLine + 1, 1},
-                               QStringLiteral("'%1' has no text lines below it (a passage is a "
-                                              "title line, then its text).")
-                                   .arg(title));
-        verses.append({title, body.join(QLatin1Char(' '))});
+        return c;
     }
-    return verses;
+    // Appends the characters before the next line end, NUL or one for which stop is true (or
+    // the end of the file) to out, a run at a time.
+    template <typename Stop> void takeUntil(QString& out, Stop stop) {
+        while (fill(1)) {
+            const QChar* data = buffer.constData();
+            qsizetype end = pos;
+            for (const qsizetype size = buffer.size(); end < size; ++end) {
+                const QChar c = data[end];
+                if (c == u'\n' || c == u'\r' || c.isNull() || stop(c))
+                    break;
+            }
+            out.append(data + pos, end - pos);
+            column += end - pos;
+            const bool stopped = end < buffer.size();
+            pos = end;
+            if (stopped)
+                return;
+        }
+    }
+    // Takes a line end (LF, CR LF or CR) if one is next.
+    bool takeLineEnd() {
+        if (peek() == u'\r' || peek() == u'\n') {
+            if (take() == u'\r' && peek() == u'\n')
+                take();
+            return true;
+        }
+        return false;
+    }
+    // Refuses NUL characters, which no text holds (a sign of a wrong encoding).
+    void check(QChar c, Place at) const {
+        if (c.isNull())
+            throw fault(at, QStringLiteral("a NUL character; the file is not text, or in an "
+                                           "encoding other than UTF-8, UTF-16 with a byte-order "
+                                           "mark, or Windows-1252."));
+    }
+};
+
+namespace {
+
+// UTF-8 when the whole file is valid UTF-8, else Windows-1252; read once through to tell.
+bool isUtf8(QFile& file, const QString& path) {
+    QByteArray bytes;
+    while (true) {
+        const QByteArray more = file.read(ChunkBytes);
+        if (more.isEmpty()) {
+            if (file.error() != QFileDevice::NoError)
+                throw readError(path, file);
+            return QByteArrayView(bytes).isValidUtf8(); // what was left of the last character
+        }
+        bytes += more;
+        // Checked up to the start of the last character, which may go on in the next chunk.
+        qsizetype cut = bytes.size();
+        while (cut > 0 && bytes.size() - cut < 4 && (uchar(bytes[cut - 1]) & 0xC0) == 0x80)
+            --cut;
+        if (cut > 0 && uchar(bytes[cut - 1]) >= 0xC0)
+            --cut;
+        if (!QByteArrayView(bytes.constData(), cut).isValidUtf8())
+            return false;
+        bytes.remove(0, cut);
+    }
 }
 
 } // namespace
+
+Reader::Reader(const QString& path, Format format)
+    : m_source(std::make_unique<Source>()), m_format(format) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw RuntimeError(RuntimeError::FileNotFound,
+                           QStringLiteral("Could not find '%1'.").arg(path));
+    if (info.isDir())
+        throw RuntimeError(RuntimeError::PathFileAccess,
+                           QStringLiteral("'%1' is a folder, not a file.").arg(path));
+    Source& source = *m_source;
+    source.path = path;
+    source.file.setFileName(path);
+    if (!source.file.open(QIODevice::ReadOnly))
+        throw RuntimeError(
+            RuntimeError::PermissionDenied,
+            QStringLiteral("Could not read '%1': %2").arg(path, source.file.errorString()));
+    const QByteArray start = source.file.peek(3);
+    if (start.startsWith("\xff\xfe") || start.startsWith("\xfe\xff")) {
+        source.decoder.emplace(start.startsWith("\xff\xfe") ? QStringDecoder::Utf16LE
+                                                            : QStringDecoder::Utf16BE);
+        source.file.read(2);
+    } else if (start.startsWith("\xef\xbb\xbf")) {
+        source.decoder.emplace(QStringDecoder::Utf8);
+        source.file.read(3);
+    } else if (source.file.isSequential() || isUtf8(source.file, path)) {
+        // A pipe cannot be read twice: UTF-8, the usual case.
+        source.decoder.emplace(QStringDecoder::Utf8);
+        source.file.seek(0);
+    } else {
+        source.file.seek(0);
+    }
+}
+
+Reader::~Reader() = default;
+
+qint64 Reader::position() const {
+    return m_source->file.pos();
+}
+
+qint64 Reader::size() const {
+    return m_source->file.isSequential() ? 0 : m_source->file.size();
+}
+
+std::optional<Verse> Reader::next() {
+    Source& in = *m_source;
+    using Place = Source::Place;
+    const auto endOfFile = [&]() -> std::optional<Verse> {
+        // Most likely the wrong file, or the wrong format for it.
+        if (!m_seenVerse)
+            throw RuntimeError(RuntimeError::BadFileFormat,
+                               QStringLiteral("'%1' holds no verses.").arg(in.path));
+        return std::nullopt;
+    };
+
+    if (m_format == Format::Text) {
+        // A title line, then its text lines (joined by blanks); blank lines separate passages.
+        const auto readLine = [&] {
+            QString line;
+            while (!in.atEnd() && in.peek() != u'\n' && in.peek() != u'\r') {
+                in.check(in.peek(), in.place());
+                line += in.take();
+            }
+            in.takeLineEnd();
+            return line.trimmed();
+        };
+        QString title;
+        Place titleAt{};
+        while (title.isEmpty()) {
+            if (in.atEnd())
+                return endOfFile();
+            titleAt = in.place();
+            title = readLine();
+        }
+        QStringList body;
+        while (!in.atEnd()) {
+            const QString line = readLine();
+            if (line.isEmpty())
+                break;
+            body.append(line);
+        }
+        if (body.isEmpty())
+            throw in.fault({titleAt.line, 1},
+                           QStringLiteral("'%1' has no text lines below it (a passage is a "
+                                          "title line, then its text).")
+                               .arg(title));
+        m_seenVerse = true;
+        return Verse{title, body.join(QLatin1Char(' '))};
+    }
+
+    // TSV and CSV alike: fields split by the separator; a field in double quotes may hold
+    // separators, line breaks and doubled quotes, as spreadsheets write them.
+    const bool csv = m_format == Format::Csv;
+    const QChar separator = csv ? u',' : u'\t';
+    struct Cell {
+        QString value;
+        Place at;        // where the field starts
+        Place separated; // where the separator before it stands
+        Place end;       // where the field ends
+    };
+    while (true) {
+        if (in.atEnd())
+            return endOfFile();
+        QList<Cell> cells;
+        Place separated = in.place();
+        while (true) {
+            Cell cell{{}, in.place(), separated, {}};
+            if (in.peek() == u'"') {
+                in.take();
+                while (true) {
+                    in.takeUntil(cell.value, [](QChar c) { return c == u'"'; });
+                    if (in.atEnd())
+                        throw in.fault(cell.at, QStringLiteral("the quoted field that starts "
+                                                               "here is never closed."));
+                    const Place at = in.place();
+                    const QChar c = in.take();
+                    in.check(c, at);
+                    if (c != u'"')
+                        cell.value += c;
+                    else if (in.peek() == u'"')
+                        cell.value += in.take();
+                    else
+                        break;
+                }
+                const QChar after = in.peek();
+                if (!in.atEnd() && after != separator && after != u'\n' && after != u'\r')
+                    throw in.fault(in.place(),
+                                   QStringLiteral("only a %1 or a line end may follow a closing "
+                                                  "quote.")
+                                       .arg(csv ? QStringLiteral("comma") : QStringLiteral("tab")));
+            } else {
+                in.takeUntil(cell.value,
+                             [&](QChar c) { return c == separator || (csv && c == u'"'); });
+                while (!in.atEnd() && in.peek() != separator && in.peek() != u'\n' &&
+                       in.peek() != u'\r') {
+                    // In TSV a quote inside a field is a quote; CSV wants such fields quoted.
+                    if (csv && in.peek() == u'"')
+                        throw in.fault(in.place(),
+                                       QStringLiteral("a quote in a field that does not start "
+                                                      "with one (quote the whole field and "
+                                                      "double the quote)."));
+                    in.check(in.peek(), in.place());
+                    cell.value += in.take();
+                }
+            }
+            cell.end = in.place();
+            cells.append(std::move(cell));
+            if (in.atEnd() || in.takeLineEnd())
+                break;
+            separated = in.place();
+            in.take(); // the separator
+        }
+        if (cells.size() == 1 && cells[0].value.isEmpty())
+            continue; // a blank line
+        if (cells.size() == 1)
+            throw in.fault(cells[0].end,
+                           csv ? QStringLiteral("a line needs two fields, title and text, "
+                                                "separated by a comma.")
+                               : QStringLiteral("a line needs a tab between title and text."));
+        // Spreadsheets end rows with empty fields of columns they saw elsewhere.
+        for (qsizetype i = 2; i < cells.size(); ++i)
+            if (!cells[i].value.isEmpty())
+                throw csv ? in.fault(cells[i].at,
+                                     QStringLiteral("a third field; a text that holds commas "
+                                                    "must be in double quotes."))
+                          : in.fault(cells[2].separated,
+                                     QStringLiteral("a second tab; a line holds a title, one tab "
+                                                    "and the text."));
+        const bool header = !m_seenRecord &&
+                            cells[0].value.trimmed().compare(u"title", Qt::CaseInsensitive) == 0 &&
+                            cells[1].value.trimmed().compare(u"text", Qt::CaseInsensitive) == 0;
+        m_seenRecord = true;
+        if (header)
+            continue;
+        m_seenVerse = true;
+        return Verse{cells[0].value, cells[1].value};
+    }
+}
 
 std::optional<Format> formatNamed(const QString& name) {
     const QString lower = name.toLower();
@@ -208,39 +340,6 @@ std::optional<Format> formatOf(const QString& path) {
     return formatNamed(suffix);
 }
 
-QList<Verse> parse(const QString& content, Format format, const QString& fileName) {
-    QString text = content;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(u'\r', u'\n');
-    const QList<Verse> verses = format == Format::Tsv   ? parseTsv(text, fileName)
-                                : format == Format::Csv ? parseCsv(text, fileName)
-                                                        : parseText(text, fileName);
-    // Most likely the wrong file, or the wrong format for it.
-    if (verses.isEmpty())
-        throw RuntimeError(RuntimeError::BadFileFormat,
-                           QStringLiteral("'%1' holds no verses.").arg(fileName));
-    return verses;
-}
-
-QList<Verse> read(const QString& path, Format format) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(RuntimeError::FileNotFound,
-                           QStringLiteral("Could not find '%1'.").arg(path));
-    if (info.isDir())
-        throw RuntimeError(RuntimeError::PathFileAccess,
-                           QStringLiteral("'%1' is a folder, not a file.").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Could not read '%1': %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw RuntimeError(RuntimeError::PathFileAccess,
-                           QStringLiteral("Could not read '%1': %2").arg(path, file.errorString()));
-    return parse(Cp1252::decodeUtf8OrCp1252(bytes), format, path);
-}
-
 QByteArray csv(const QList<Verse>& verses) {
     const auto field = [](const QString& value) {
         if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
@@ -256,23 +355,75 @@ QByteArray csv(const QList<Verse>& verses) {
     return out.toUtf8();
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    const auto failure = [&] {
+namespace {
+
+// Writes all of bytes to an open file descriptor; errno on failure.
+bool writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+RuntimeError writeError(const QString& path, int code, bool kept) {
+    const QString keptNote = kept ? QStringLiteral(" The old file is kept as it was.") : QString();
+    if (code == ENOSPC || code == EDQUOT)
         return RuntimeError(
+            RuntimeError::DiskFull,
+            QStringLiteral("Could not write '%1': the disk is full.%2").arg(path, keptNote));
+    if (code == EFBIG)
+        return RuntimeError(RuntimeError::DiskFull,
+                            QStringLiteral("Could not write '%1': the file would be larger than "
+                                           "the size allowed for files here (ulimit -f).%2")
+                                .arg(path, keptNote));
+    return RuntimeError(RuntimeError::PathFileAccess,
+                        QStringLiteral("Could not write '%1': %2%3")
+                            .arg(path, QString::fromLocal8Bit(strerror(code)), keptNote));
+}
+
+} // namespace
+
+void write(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw RuntimeError(RuntimeError::PathFileAccess,
+                           QStringLiteral("'%1' is a folder, not a file.").arg(path));
+    // A pipe or device is written to as it is: renaming a new file over it would replace it.
+    if (info.exists() && !info.isFile()) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw writeError(path, errno, false);
+        const bool written = writeAll(fd, bytes);
+        const int code = errno;
+        if (::close(fd) != 0 && written)
+            throw writeError(path, errno, false);
+        if (!written)
+            throw writeError(path, code, false);
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw RuntimeError(
             RuntimeError::PathFileAccess,
             QStringLiteral("Could not write '%1': %2").arg(path, file.errorString()));
-    };
-    // Unbuffered, so that a short write (a full disk) shows here rather than at commit.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw failure();
-    if (file.write(bytes) != bytes.size()) {
-        const RuntimeError error = failure();
+    // Written straight to the descriptor, so that a full disk or a size limit is told as such.
+    if (!writeAll(int(file.handle()), bytes)) {
+        const RuntimeError error = writeError(path, errno, info.exists());
         file.cancelWriting();
         throw error;
     }
     if (!file.commit())
-        throw failure();
+        throw RuntimeError(
+            RuntimeError::PathFileAccess,
+            QStringLiteral("Could not write '%1': %2").arg(path, file.errorString()));
 }
 
 } // namespace VerseFile

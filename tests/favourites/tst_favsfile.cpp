@@ -448,6 +448,30 @@ private slots:
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"favs.ini"});
     }
 
+    // A folder name holding "%1" appears in the message as it is, beside the byte counts.
+    void shortWriteMessageShowsTheFolderAsItIs() {
+        const QString folder = dir->file(QStringLiteral("a%1b%2"));
+        QVERIFY(QDir().mkpath(folder));
+        Paths::setProgramDir(folder);
+        storeFavourite(0, QStringLiteral("a verse longer than the limit ").repeated(20),
+                       QStringLiteral("New"));
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        bool ok = true;
+        {
+            FileSizeLimit small(64);
+            QVERIFY(small.isSet());
+            ok = SaveFavs();
+        }
+        std::signal(SIGXFSZ, handler);
+        Paths::setProgramDir(dir->path());
+
+        QVERIFY(!ok);
+        QCOMPARE(host->messages.size(), 1);
+        const QString text = host->messages.first().text;
+        QVERIFY2(text.contains(QStringLiteral("'%1/favs.ini': only 64 of ").arg(folder)),
+                 qPrintable(text));
+    }
+
     // With no file there, a failed save must not claim that a file kept anything.
     void failedSaveWithoutAFileSaysNothingWasKept_data() {
         QTest::addColumn<bool>("folderWritable");

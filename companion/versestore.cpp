@@ -1,6 +1,7 @@
 #include "companion/versestore.h"
 
 #include "base/database.h"
+#include "base/verselibrary.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -18,34 +19,21 @@ namespace {
 
 const QString Connection = QStringLiteral("tessaline-verses");
 
-// Opens the file and proves it holds the table and columns the program uses.
-QSqlDatabase openChecked(const QString& path) {
-    QSqlDatabase db = Database::open(path, Connection);
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT title, text FROM verses LIMIT 0"))) {
-        const RuntimeError error = Database::errorFrom(probe.lastError(), path);
-        probe = QSqlQuery();
-        db = QSqlDatabase();
-        Database::close(Connection);
-        throw error;
-    }
-    return db;
-}
-
 void exec(QSqlQuery& query, const QString& statement, const QString& path) {
     if (!query.exec(statement))
         throw Database::errorFrom(query.lastError(), path);
 }
 
-// Closes the connection however the work ends.
+// The verse database open, its verse table checked, and closed again however the work ends.
 class Opened {
 public:
-    explicit Opened(const QString& path) : db(openChecked(path)) {}
-    ~Opened() {
-        db = QSqlDatabase();
-        Database::close(Connection);
+    explicit Opened(const QString& path) : m_connection(path, Connection) {
+        VerseLibrary::checkTable(db(), path);
     }
-    QSqlDatabase db;
+    QSqlDatabase& db() { return m_connection.db(); }
+
+private:
+    Database::Connection m_connection;
 };
 
 // A statement of the engine's own interface, on the connection Qt opened: the rows of an import
@@ -304,18 +292,18 @@ Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& 
 
 Added add(const QString& path, const Source& next, const std::function<void()>& afterEach) {
     Opened opened(path);
-    return add(opened.db, path, next, afterEach);
+    return add(opened.db(), path, next, afterEach);
 }
 
 Added add(const QString& path, const QList<Companion::Verse>& verses,
           const Companion::Progress& progress) {
     Opened opened(path);
-    return add(opened.db, path, verses, progress);
+    return add(opened.db(), path, verses, progress);
 }
 
 QList<Companion::Verse> readAll(const QString& path) {
     Opened opened(path);
-    QSqlQuery query(opened.db);
+    QSqlQuery query(opened.db());
     query.setForwardOnly(true);
     exec(query, QStringLiteral("SELECT title, text FROM verses ORDER BY title, rowid"), path);
     QList<Companion::Verse> verses;

@@ -208,6 +208,49 @@ private slots:
         QCOMPARE(control->rowCount(), 2);
     }
 
+    // A row another program changed after the control read it is neither overwritten nor
+    // deleted: the write must find the very values the grid showed.
+    void rowChangedByAnotherProgramIsNotWritten_data() {
+        QTest::addColumn<QString>("change"); // made by the other program
+        QTest::addColumn<int>("row");        // the grid row then edited or deleted
+        QTest::addColumn<bool>("deleting");
+        QTest::addColumn<QStringList>("stored"); // the texts in the file, in rowid order
+        const QString theirs =
+            QStringLiteral("update verses set text = 'theirs' where title = 'a'");
+        QTest::newRow("text changed, then edited")
+            << theirs << 0 << false << QStringList{"text c", "theirs", "text b", ""};
+        QTest::newRow("title changed, then edited")
+            << "update verses set title = 'a2' where title = 'a'" << 0 << false
+            << QStringList{"text c", "text a", "text b", ""};
+        // Only a comparison that tells NULL from the empty text sees this change.
+        QTest::newRow("NULL made empty, then edited")
+            << "update verses set text = '' where title = 'd'" << 3 << false
+            << QStringList{"text c", "text a", "text b", ""};
+        QTest::newRow("text changed, then deleted")
+            << theirs << 0 << true << QStringList{"text c", "theirs", "text b", ""};
+    }
+    void rowChangedByAnotherProgramIsNotWritten() {
+        QFETCH(QString, change);
+        QFETCH(int, row);
+        QFETCH(bool, deleting);
+        QVERIFY(open({{"c", "text c"}, {"a", "text a"}, {"b", "text b"}, {"d", QVariant()}}));
+        QVERIFY(control->moveToGridRow(row));
+        QVERIFY(runSql(path, change));
+        try {
+            if (deleting) {
+                control->recordset().Delete();
+            } else {
+                QVERIFY(control->setPendingValue(row, 1, QStringLiteral("mine")));
+                control->UpdateRecord();
+            }
+            QFAIL("written");
+        } catch (const RuntimeError& error) {
+            QCOMPARE(error.number(), int(RuntimeError::RowChanged));
+        }
+        QTEST(texts(path), "stored");
+        QCOMPARE(control->rowCount(), 4);
+    }
+
     void nullFieldsStayNull() {
         QVERIFY(open({{"a", QVariant()}, {QVariant(), "no title"}}));
         Recordset& rs = control->recordset();

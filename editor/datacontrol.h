@@ -2,6 +2,7 @@
 
 #include "app/database.h"
 #include "app/runtimeerror.h"
+#include "editor/editorerrors.h"
 
 #include <QHash>
 #include <QObject>
@@ -9,9 +10,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 class DataControl;
+class QSqlDatabase;
 class QSqlQuery;
 
 // Which file a path names and when it last changed.
@@ -28,6 +31,17 @@ struct FileStamp {
 // Identifies a row for as long as it exists: its SQLite row id. Empty: no row.
 using RowBookmark = std::optional<qint64>;
 
+// What a data control shows: columns of one table in an order. The control lists, reads and
+// writes the rows through the table itself (values are read by row id, which a query over a
+// subquery would not carry through), so the order is part of the source, not of a query text.
+struct TableSource {
+    QString table;
+    QStringList columns;
+    QString orderBy; // a column
+    // The rows as the source shows them, in its order.
+    QString query() const;
+};
+
 struct Field {
     QString Name;
     QVariant Value; // a NULL field stays a null QVariant
@@ -37,19 +51,14 @@ struct Field {
 // raises Validate on the control before the current row is left and Reposition after.
 class Recordset {
 public:
-    void MoveFirst();
-    void MovePrevious();
     void MoveNext();
     void MoveLast();
     // EOF is a C library macro, hence the spelling.
     bool Eof() const;
-    bool Bof() const;
 
     // Removes the current row from the table at once. The position stays on the gap, so
     // MoveNext goes to the row that followed it; there is no Reposition until then.
     void Delete();
-    // Writes the pending edits of the current row (Validate with the Update action first).
-    void Update();
 
     // 0-based, -1 when no row is current (empty, before the first, after the last, the
     // new-row line, or a row just deleted).
@@ -58,7 +67,6 @@ public:
     Field Fields(const QString& name) const;
 
     RowBookmark LastModified() const;
-    RowBookmark Bookmark() const;
     void setBookmark(const RowBookmark& bookmark);
 
 private:
@@ -112,7 +120,8 @@ public:
     void setEvents(Events* events) { m_events = events; }
 
     QString DatabaseName;
-    QString RecordSource;
+    // Set before the first Refresh.
+    TableSource RecordSource;
 
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -140,11 +149,8 @@ public:
     // (Error is raised right after that failure, so a handler always finds them.)
     QString errorText(int dataErr) const;
 
-    // How long statements wait for another program's lock (tests shorten it).
-    static void setBusyTimeoutMs(int ms);
-
     // --- For bound controls: rows by index, the new-row line at index rowCount() ---
-    int rowCount() const { return int(m_rowids.size()); }
+    int rowCount() const;
     int fieldCount() const { return int(m_fields.size()); }
     int fieldIndex(const QString& name) const;
     // The grid row holding the cursor: a row, rowCount() on the new-row line, -1 for none.
@@ -168,8 +174,6 @@ public:
     // when the row is current afterwards, false when Validate refused or the save failed.
     bool moveToGridRow(int row);
     void navigate(Action action);
-    // Rows whose values are held in memory (to check that opening reads little).
-    int cachedRowCount() const { return int(m_cache.size()); }
 
 signals:
     void captionChanged(const QString& caption);
@@ -198,12 +202,23 @@ private:
     void saveOrCancel(bool save);
     void raiseError(const RuntimeError& error);
     void raiseReposition();
-    void commitPending(Database::Outcome outcome = Database::Outcome::EditKept);
-    void writePending(Database::Outcome outcome);
+    void commitPending(EditorErrors::Outcome outcome = EditorErrors::Outcome::EditKept);
+    void writePending(EditorErrors::Outcome outcome);
+    // The statement and values that store the pending edits: the new-row line's insert, or the
+    // current row's update guarded by the values shown.
+    QString insertStatement(QVariantList& values) const;
+    QString updateStatement(int row, const QVector<QVariant>& shown, QVariantList& values) const;
+    // Runs one write in a transaction of its own, rolled back when the statement fails or
+    // (guarded) finds no row that still holds what the grid showed; then runs before the
+    // commit. Throws RuntimeError.
+    void runWrite(const QString& sql, const QVariantList& values, bool guarded,
+                  EditorErrors::Outcome outcome, const std::function<void(QSqlQuery&)>& then = {});
+    // Takes in a row just written, as read back (the new-row line becomes row `row`).
+    void adoptWritten(int row, qint64 id, const QVector<QVariant>& stored, bool added);
     // Keeps the pending edits from being tried again when error refused them for good.
     void noteRefusal(const RuntimeError& error);
     // Throws when the file opened by the last Refresh is gone or another stands in its place.
-    void checkFile(Database::Outcome outcome);
+    void checkFile(EditorErrors::Outcome outcome);
     // The connection is in WAL mode and another file stands in the place of the one it
     // opened: its write-ahead log belongs to a file no longer there.
     bool logIsStale() const;
@@ -212,14 +227,14 @@ private:
     void queueResync() const;
     void resync();
     // The values of a row as the editor last read them, which a write expects to find.
-    QVector<QVariant> shownValues(int row, Database::Outcome outcome) const;
+    QVector<QVariant> shownValues(int row, EditorErrors::Outcome outcome) const;
     // The record source's columns, as the statements that address the table name them.
     QString selectList() const;
     QString whereShown() const;
     QVector<QVariant> readBack(QSqlQuery& q, qint64 id) const;
     // Statements wait for a lock the full busy timeout, or not at all once a read has failed
     // (until a read succeeds or the next move), so that one action waits only once.
-    void setWaiting(bool wait) const;
+    void waitForLocks(bool wait) const;
     // Reads the new current row, then raises Reposition, then Error if it could not be read.
     void repositioned();
     void clearPending();
@@ -229,6 +244,25 @@ private:
     void fetchPage(int row) const;
     void setPosition(int pos, bool adding);
     void dropState();
+
+    // What Refresh reads from a fresh connection before it takes the place of the old rows.
+    struct Listing {
+        QStringList fields;
+        QString idColumn;
+        qint64 dataVersion = -1;
+        QVector<qint64> rowids;
+        QVector<QVector<QVariant>> wholeRows;
+    };
+    // Refresh's steps. The edits to save go to the file they were made in, once the new
+    // connection showed that the file and the source are usable.
+    void checkBeforeRefresh(bool save);
+    Listing readListing(QSqlDatabase& db, bool save);
+    void adoptListing(const QString& connection, Listing listing);
+    QStringList sourceFields(QSqlQuery& q) const;
+    QString rowidsInOrder(const QString& idColumn) const;
+    QString freeIdColumn(QSqlQuery& q) const;
+    // The row values a read-only control holds, or the cache's; null when not held.
+    const QVector<QVariant>* heldValues(int row) const;
 
     Recordset m_recordset;
     Events* m_events = nullptr;
@@ -247,7 +281,10 @@ private:
     mutable std::optional<QSqlError> m_readFailure;
     std::optional<RuntimeError> m_refusal;
     QStringList m_fields;
+    // The rows in order: by row id, read a page at a time; in a read-only control (no row id)
+    // their values, read whole by Refresh and addressed by position.
     QVector<qint64> m_rowids;
+    QVector<QVector<QVariant>> m_wholeRows;
     mutable QHash<qint64, QVector<QVariant>> m_cache;
     mutable QSet<qint64> m_unreadable;
     bool m_loaded = false;

@@ -142,7 +142,9 @@ frmverses::~frmverses() {
 
 void frmverses::Form_Load() {
     datPrimaryRS.DatabaseName = Paths::versesPath();
-    datPrimaryRS.RecordSource = QString::fromLatin1(VersesQuery);
+    datPrimaryRS.RecordSource = {QStringLiteral("verses"),
+                                 {QStringLiteral("title"), QStringLiteral("text")},
+                                 QStringLiteral("title")};
     grdDataGrid->bindColumn(0, QStringLiteral("Title"), QStringLiteral("title"));
     grdDataGrid->bindColumn(1, QStringLiteral("Text"), QStringLiteral("text"));
     grdDataGrid->setColumnWidthTwips(0, 1950);

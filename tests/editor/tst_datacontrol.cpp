@@ -6,7 +6,9 @@
 
 namespace {
 
-const QString Query = QStringLiteral("select [title],[text] from [verses] order by [title]");
+const TableSource Source = {QStringLiteral("verses"),
+                            {QStringLiteral("title"), QStringLiteral("text")},
+                            QStringLiteral("title")};
 
 // Writes down every event with the position it saw, and answers as a test tells it to.
 struct Recorder : DataControl::Events {
@@ -67,7 +69,7 @@ class TestDataControl : public QObject {
         if (!writeVersesDb(path, rows))
             return false;
         control->DatabaseName = path;
-        control->RecordSource = Query;
+        control->RecordSource = Source;
         control->Refresh();
         events.log.clear();
         return true;
@@ -90,19 +92,18 @@ private slots:
     }
 
     void movesWalkTheSortedRows_data() {
-        QTest::addColumn<QString>("moves"); // First, Previous, Next, Last
+        QTest::addColumn<QString>("moves"); // Next, Last; the bar's First and Previous
         QTest::addColumn<int>("position");
         QTest::addColumn<bool>("eof");
-        QTest::addColumn<bool>("bof");
         QTest::addColumn<QString>("title");
-        QTest::newRow("opened") << "" << 0 << false << false << "a";
-        QTest::newRow("next") << "N" << 1 << false << false << "b";
-        QTest::newRow("last") << "L" << 2 << false << false << "c";
-        QTest::newRow("past the last") << "LN" << -1 << true << false << "<none>";
-        QTest::newRow("stays past the last") << "LNN" << -1 << true << false << "<none>";
-        QTest::newRow("back from past the last") << "LNP" << 2 << false << false << "c";
-        QTest::newRow("before the first") << "P" << -1 << false << true << "<none>";
-        QTest::newRow("first again") << "LF" << 0 << false << false << "a";
+        QTest::newRow("opened") << "" << 0 << false << "a";
+        QTest::newRow("next") << "N" << 1 << false << "b";
+        QTest::newRow("last") << "L" << 2 << false << "c";
+        QTest::newRow("past the last") << "LN" << -1 << true << "<none>";
+        QTest::newRow("stays past the last") << "LNN" << -1 << true << "<none>";
+        QTest::newRow("back from past the last") << "LNP" << 2 << false << "c";
+        QTest::newRow("previous stays on the first") << "P" << 0 << false << "a";
+        QTest::newRow("first again") << "LF" << 0 << false << "a";
     }
     void movesWalkTheSortedRows() {
         QFETCH(QString, moves);
@@ -110,9 +111,9 @@ private slots:
         Recordset& rs = control->recordset();
         for (QChar m : moves) {
             if (m == 'F')
-                rs.MoveFirst();
+                control->navigate(DataControl::MoveFirstAction);
             else if (m == 'P')
-                rs.MovePrevious();
+                control->navigate(DataControl::MovePreviousAction);
             else if (m == 'N')
                 rs.MoveNext();
             else
@@ -120,7 +121,6 @@ private slots:
         }
         QTEST(rs.AbsolutePosition(), "position");
         QTEST(rs.Eof(), "eof");
-        QTEST(rs.Bof(), "bof");
         QTEST(title(*control), "title");
     }
 
@@ -150,11 +150,13 @@ private slots:
         } else if (operation == "last") {
             rs.MoveLast();
         } else if (operation == "bookmark") {
-            rs.MoveLast();
-            const RowBookmark c = rs.Bookmark();
-            rs.MoveFirst();
+            // The row saved last, as Update goes back to it.
+            QVERIFY(control->moveToGridRow(2));
+            QVERIFY(control->setPendingValue(2, 1, QStringLiteral("new c")));
+            control->UpdateRecord();
+            QVERIFY(control->moveToGridRow(0));
             events.log.clear();
-            rs.setBookmark(c);
+            rs.setBookmark(rs.LastModified());
         } else if (operation == "grid row") {
             QVERIFY(control->moveToGridRow(1));
         } else if (operation == "new line") {
@@ -373,7 +375,6 @@ private slots:
         QTest::newRow("bar: previous") << "bar previous" << 2 << "c";
         QTest::newRow("bar: first") << "bar first" << 0 << "a";
         QTest::newRow("recordset: last") << "last" << 3 << "d";
-        QTest::newRow("recordset: previous") << "previous" << 2 << "c";
         QTest::newRow("recordset: next, past the stored row") << "next" << -1 << "<none>";
     }
     void movesFromATypedNewRowStoreItFirst() {
@@ -393,8 +394,6 @@ private slots:
             control->navigate(DataControl::MoveFirstAction);
         else if (move == "last")
             rs.MoveLast();
-        else if (move == "previous")
-            rs.MovePrevious();
         else
             rs.MoveNext();
         QCOMPARE(control->rowCount(), 4);

@@ -3,7 +3,9 @@
 #include "app/cp1252.h"
 #include "app/database.h"
 #include "app/host.h"
+#include "app/oneline.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlDriver>
@@ -16,6 +18,10 @@
 namespace {
 
 constexpr int PageSize = 64;
+// Far more characters than the widest cell shows.
+constexpr int ShownInCell = 500;
+// What a row shows while another program keeps it from being read: never an empty verse.
+const QString UnreadableText = QStringLiteral("(cannot be read)");
 // Past this many rows in memory the cache starts over; the rows in view are read again.
 constexpr int CacheLimit = 16384;
 
@@ -115,7 +121,7 @@ void Recordset::MoveLast() {
 }
 
 bool Recordset::Eof() const {
-    return m_control.rowCount() == 0 || m_control.m_pos >= m_control.rowCount();
+    return m_control.recordCount() == 0 || m_control.m_pos >= m_control.recordCount();
 }
 
 void Recordset::Delete() {
@@ -165,7 +171,7 @@ QString TableSource::query() const {
 
 // --- DataControl ---
 
-DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {
+DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent), m_recordset(*this) {
     // Ending the program closes no window: the connection is closed here all the same, so
     // that a replaced file never receives the old file's log.
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -206,12 +212,12 @@ int DataControl::fieldIndex(const QString& name) const {
     return -1;
 }
 
-int DataControl::rowCount() const {
+int DataControl::recordCount() const {
     return int(m_readOnly ? m_wholeRows.size() : m_rowids.size());
 }
 
 int DataControl::currentRowIndex() const {
-    if (m_onDeleted || m_adding || m_pos < 0 || m_pos >= rowCount())
+    if (m_onDeleted || m_adding || m_pos < 0 || m_pos >= recordCount())
         return -1;
     return m_pos;
 }
@@ -220,7 +226,7 @@ int DataControl::currentGridRow() const {
     if (!m_loaded)
         return -1;
     if (m_adding)
-        return rowCount();
+        return recordCount();
     return currentRowIndex();
 }
 
@@ -335,7 +341,7 @@ QString DataControl::freeIdColumn(QSqlQuery& q) const {
 }
 
 void DataControl::adoptListing(const QString& connection, Listing listing) {
-    emit aboutToReset();
+    beginResetModel();
     closeConnection();
     m_connection = connection;
     m_dataVersion = listing.dataVersion;
@@ -358,8 +364,8 @@ void DataControl::adoptListing(const QString& connection, Listing listing) {
     m_pos = 0;
     m_onDeleted = false;
     m_adding = false;
-    emit resetDone();
-    emit currentRowChanged(-1, currentGridRow());
+    endResetModel();
+    currentRowMoved(-1, currentGridRow());
     repositioned();
 }
 
@@ -418,7 +424,7 @@ void DataControl::closeConnection() {
 }
 
 void DataControl::dropState() {
-    emit aboutToReset();
+    beginResetModel();
     m_rowids.clear();
     m_wholeRows.clear();
     m_cache.clear();
@@ -429,7 +435,7 @@ void DataControl::dropState() {
     m_pos = 0;
     m_onDeleted = false;
     m_adding = false;
-    emit resetDone();
+    endResetModel();
 }
 
 RuntimeError DataControl::readOnlyReason() const {
@@ -556,7 +562,7 @@ void DataControl::setPosition(int pos, bool adding) {
     m_pos = pos;
     m_onDeleted = false;
     m_adding = adding;
-    emit currentRowChanged(previous, currentGridRow());
+    currentRowMoved(previous, currentGridRow());
 }
 
 void DataControl::move(int action, Target target, int row, bool onRows) {
@@ -569,7 +575,7 @@ void DataControl::move(int action, Target target, int row, bool onRows) {
     saveOrCancel(save);
 
     // Worked out after the save: storing the new-row line adds a row at the end.
-    const int count = rowCount();
+    const int count = recordCount();
     int pos = m_pos;
     switch (target) {
     case Target::First:
@@ -598,14 +604,14 @@ void DataControl::move(int action, Target target, int row, bool onRows) {
 }
 
 bool DataControl::moveToGridRow(int row) {
-    if (!m_loaded || row < 0 || row > rowCount())
+    if (!m_loaded || row < 0 || row > recordCount())
         return false;
     if (row == currentGridRow())
         return true;
     // A refused edit keeps the cursor on its row without a message each time it is left.
     const bool refused = m_refusal.has_value();
     try {
-        if (row == rowCount())
+        if (row == recordCount())
             move(AddNewAction, Target::NewRow);
         else
             move(BookmarkAction, Target::Row, row);
@@ -618,7 +624,7 @@ bool DataControl::moveToGridRow(int row) {
 }
 
 void DataControl::navigate(Action action) {
-    if (!m_loaded || rowCount() == 0)
+    if (!m_loaded || recordCount() == 0)
         return;
     // The target is worked out by move() once the row is saved, so that a typed new-row line
     // is stored first and counts among the rows. Off the rows, the cursor sits in a gap: Next
@@ -661,13 +667,13 @@ void DataControl::deleteCurrent() {
     runWrite(QStringLiteral("delete from %1").arg(quoted(RecordSource.table)) + whereShown(),
              QVariantList{id} + QVariantList(shown.begin(), shown.end()), true, outcome);
     clearPending();
-    emit rowAboutToBeRemoved(row);
+    beginRemoveRows({}, row, row);
     m_rowids.remove(row);
     m_cache.remove(id);
     if (m_lastModified == id)
         m_lastModified.reset();
     m_onDeleted = true;
-    emit rowRemoved(row);
+    endRemoveRows();
 }
 
 void DataControl::clearPending() {
@@ -685,7 +691,7 @@ void DataControl::cancelPending() {
     clearPending();
     const int row = currentGridRow();
     if (row >= 0)
-        emit rowChanged(row);
+        rowValuesChanged(row);
 }
 
 bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
@@ -704,7 +710,7 @@ bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
     m_pending[field] = changed ? value : QVariant();
     m_pendingSet[field] = changed;
     m_hasPending = m_pendingSet.contains(true);
-    emit rowChanged(row);
+    rowValuesChanged(row);
     return true;
 }
 
@@ -742,7 +748,7 @@ void DataControl::noteRefusal(const RuntimeError& error) {
 
 void DataControl::writePending(EditorErrors::Outcome outcome) {
     const bool adding = m_adding;
-    const int row = adding ? rowCount() : currentRowIndex();
+    const int row = adding ? recordCount() : currentRowIndex();
     if (row < 0)
         return;
     if (m_readOnly)
@@ -833,13 +839,105 @@ void DataControl::adoptWritten(int row, qint64 id, const QVector<QVariant>& stor
     m_lastModified = id;
     clearPending();
     if (added) {
-        emit aboutToStoreNewRow(row);
+        // The new-row line becomes the stored row; a fresh line appears after it.
+        beginInsertRows({}, row + 1, row + 1);
         m_rowids.append(id);
         m_adding = false;
         m_pos = row;
-        emit newRowStored(row);
+        endInsertRows();
+        rowValuesChanged(row + 1);
     }
-    emit rowChanged(row);
+    rowValuesChanged(row);
+}
+
+// --- The rows as a table: the grid's model ---
+
+int DataControl::rowCount(const QModelIndex& parent) const {
+    // The new-row line follows the rows.
+    return parent.isValid() || !m_loaded ? 0 : recordCount() + 1;
+}
+
+int DataControl::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(RecordSource.columns.size());
+}
+
+int DataControl::columnField(int column) const {
+    return fieldIndex(RecordSource.columns.value(column));
+}
+
+QVariant DataControl::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole)
+        return {};
+    // Reading first: whether the row can be read is known only once that was tried.
+    const QVariant value = displayValue(index.row(), columnField(index.column()));
+    if (rowUnreadable(index.row()))
+        return role == Qt::DisplayRole      ? QVariant(UnreadableText)
+               : role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray))
+                                            : QVariant();
+    if (role == Qt::ForegroundRole)
+        return {};
+    if (role == Qt::EditRole)
+        return value.toString();
+    // One line per row: line breaks show as blanks. No cell shows more than the start of a
+    // long verse, and drawing lays out all that it is given.
+    return oneLine(value.toString().left(ShownInCell));
+}
+
+bool DataControl::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    return setPendingValue(index.row(), columnField(index.column()), value);
+}
+
+Qt::ItemFlags DataControl::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (isReadOnly() || rowUnreadable(index.row()))
+        return flags;
+    return flags | Qt::ItemIsEditable;
+}
+
+QVariant DataControl::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_captions.value(section);
+    if (!m_loaded)
+        return {};
+    if (section == currentGridRow())
+        return m_hasPending ? RowMark::Edited : RowMark::Current;
+    return section == recordCount() ? RowMark::NewRow : QString();
+}
+
+bool DataControl::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                int role) {
+    if (orientation != Qt::Horizontal || role != Qt::EditRole || section < 0 ||
+        section >= columnCount())
+        return false;
+    m_captions.insert(section, value.toString());
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+void DataControl::rowValuesChanged(int row) {
+    if (row < 0 || row >= rowCount() || columnCount() == 0)
+        return;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    markChanged(row);
+}
+
+void DataControl::markChanged(int row) {
+    if (row >= 0 && row < rowCount())
+        emit headerDataChanged(Qt::Vertical, row, row);
+}
+
+void DataControl::currentRowMoved(int previous, int row) {
+    markChanged(previous);
+    markChanged(row);
+    emit currentRowChanged(previous, row);
 }
 
 const QVector<QVariant>* DataControl::heldValues(int row) const {
@@ -872,7 +970,7 @@ void DataControl::fetchPage(int row) const {
             m_cache.insert(keptId, kept);
     }
     const int first = row - row % PageSize;
-    const int last = qMin(first + PageSize, rowCount());
+    const int last = qMin(first + PageSize, recordCount());
     QStringList ids;
     for (int i = first; i < last; ++i) {
         const qint64 id = m_rowids.at(i);
@@ -1005,7 +1103,7 @@ void DataControl::resync() {
         q.finish();
     }
 
-    emit aboutToReset();
+    beginResetModel();
     m_rowids = std::move(ids);
     m_cache.clear();
     m_unreadable.clear();
@@ -1013,17 +1111,17 @@ void DataControl::resync() {
     m_dataVersion = version;
     m_lastModified.reset();
     if (m_adding)
-        m_pos = rowCount();
+        m_pos = recordCount();
     else if (found >= 0)
         m_pos = found;
     else if (row >= 0)
-        m_pos = qMin(row, rowCount() - 1);
+        m_pos = qMin(row, recordCount() - 1);
     else
-        m_pos = qMin(m_pos, rowCount());
+        m_pos = qMin(m_pos, recordCount());
     if (found >= 0)
         m_cache.insert(m_rowids.at(found), kept);
-    emit resetDone();
-    emit currentRowChanged(-1, currentGridRow());
+    endResetModel();
+    currentRowMoved(-1, currentGridRow());
     repositioned();
     // The row edited is gone or changed: its edit stays to copy, but is not saved elsewhere.
     if (row >= 0 && found < 0 && m_hasPending) {
@@ -1033,12 +1131,12 @@ void DataControl::resync() {
 }
 
 QVariant DataControl::displayValue(int row, int field) const {
-    if (!m_loaded || field < 0 || field >= fieldCount() || row < 0 || row > rowCount())
+    if (!m_loaded || field < 0 || field >= fieldCount() || row < 0 || row > recordCount())
         return {};
     const bool current = row == currentGridRow();
     if (current && m_pendingSet.value(field))
         return m_pending.at(field);
-    if (row == rowCount())
+    if (row == recordCount())
         return {};
     const QVector<QVariant>* held = heldValues(row);
     if (!held && !m_unreadable.contains(m_rowids.at(row))) {
@@ -1053,7 +1151,7 @@ QVariant DataControl::displayValue(int row, int field) const {
 }
 
 bool DataControl::rowUnreadable(int row) const {
-    if (!m_loaded || m_readOnly || row < 0 || row >= rowCount())
+    if (!m_loaded || m_readOnly || row < 0 || row >= recordCount())
         return false;
     const qint64 id = m_rowids.at(row);
     return !m_cache.contains(id) && m_unreadable.contains(id);

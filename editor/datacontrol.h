@@ -4,8 +4,9 @@
 #include "app/runtimeerror.h"
 #include "editor/editorerrors.h"
 
+#include <QAbstractTableModel>
 #include <QHash>
-#include <QObject>
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
@@ -75,12 +76,22 @@ private:
     DataControl& m_control;
 };
 
+// The record selector's marks, the grid's row headers: the current row, the current row with
+// unsaved edits, the new-row line.
+namespace RowMark {
+inline const QString Current = QStringLiteral("\u25B6");
+inline const QString Edited = QStringLiteral("\u270E");
+inline const QString NewRow = QStringLiteral("*");
+} // namespace RowMark
+
 // A data control over one SQLite table: keeps the ordered list of rowids of its record
 // source and reads the values of rows lazily, a page at a time, so a table of any size opens
-// at once. Edits of the current row (or of the new-row line) wait in a buffer until the row
-// is left or saved. Methods called by code throw RuntimeError; failures of the control's own
-// work (its navigation buttons, a move made in a bound grid) raise the Error event instead.
-class DataControl : public QObject {
+// at once. It is the model a grid shows: the rows, then the new-row line where typing adds a
+// row; the columns of the record source; the record selector's marks as row headers. Edits of the
+// current row (or of the new-row line) wait in a buffer until the row is left or saved. Methods
+// called by code throw RuntimeError; failures of the control's own work (its navigation buttons, a
+// move made in a bound grid) raise the Error event instead.
+class DataControl : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Action : int {
@@ -149,25 +160,19 @@ public:
     // (Error is raised right after that failure, so a handler always finds them.)
     QString errorText(int dataErr) const;
 
-    // --- For bound controls: rows by index, the new-row line at index rowCount() ---
-    int rowCount() const;
+    // --- For bound controls: rows by index, the new-row line at index recordCount() ---
+    int recordCount() const;
     int fieldCount() const { return int(m_fields.size()); }
     int fieldIndex(const QString& name) const;
-    // The grid row holding the cursor: a row, rowCount() on the new-row line, -1 for none.
+    // The grid row holding the cursor: a row, recordCount() on the new-row line, -1 for none.
     int currentGridRow() const;
     bool hasPendingEdits() const { return m_hasPending; }
     // The pending edits were refused for good (the row, the table or the file is no longer
     // what the grid showed): they are not tried again, only dropped.
     bool hasRefusedEdit() const { return m_refusal.has_value(); }
-    // For display: pending edits where there are some, otherwise the stored value, read
-    // with its page on first use. A page that cannot be read is tried again only after
-    // retryUnreadable(), and rowUnreadable() tells it from an empty row meanwhile.
-    QVariant displayValue(int row, int field) const;
-    bool rowUnreadable(int row) const;
+    // Rows another program kept from being read show as such until this is called (the grid
+    // calls it each time it is drawn); then they are read again.
     void retryUnreadable() { m_unreadable.clear(); }
-    // Puts a value into the edit buffer of the current row; false for any other row, for a
-    // row whose values could not be read and in a read-only control.
-    bool setPendingValue(int row, int field, const QVariant& value);
     // Drops the pending edits of the current row, an open cell's text included.
     void cancelPending();
     // A move asked for by a bound grid or the navigation bar; failures raise Error. True
@@ -175,22 +180,39 @@ public:
     bool moveToGridRow(int row);
     void navigate(Action action);
 
+    // The model: pending edits where there are some, otherwise the stored values, read with
+    // their page on first use. Setting a value puts it into the edit buffer of the current
+    // row; any other row, a row whose values could not be read and a read-only control refuse.
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    // A column's caption.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
+
 signals:
     void captionChanged(const QString& caption);
     // Bound controls push their open edits into the buffer before anything saves or moves.
     void flushRequested();
-    void aboutToReset();
-    void resetDone();
-    void rowAboutToBeRemoved(int row);
-    void rowRemoved(int row);
-    // The new-row line's edits were stored: it is now row `row` and a fresh line follows.
-    void aboutToStoreNewRow(int row);
-    void newRowStored(int row);
-    // Values or pending state of one row changed.
-    void rowChanged(int row);
+    // After the row marks changed.
     void currentRowChanged(int previousGridRow, int gridRow);
 
 private:
+    int columnField(int column) const;
+    // A page that cannot be read is tried again only after retryUnreadable(), and
+    // rowUnreadable() tells it from an empty row meanwhile.
+    QVariant displayValue(int row, int field) const;
+    bool rowUnreadable(int row) const;
+    bool setPendingValue(int row, int field, const QVariant& value);
+    // Values or pending state of one row changed.
+    void rowValuesChanged(int row);
+    void markChanged(int row);
+    void currentRowMoved(int previous, int row);
+
     friend class Recordset;
     enum class Target { First, Previous, Next, Last, Row, NewRow };
 
@@ -296,4 +318,5 @@ private:
     bool m_hasPending = false;
     RowBookmark m_lastModified;
     std::optional<RuntimeError> m_lastError;
+    QMap<int, QString> m_captions;
 };

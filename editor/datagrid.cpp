@@ -1,10 +1,8 @@
 #include "editor/datagrid.h"
 
-#include "app/oneline.h"
 #include "app/twips.h"
 #include "editor/datacontrol.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
@@ -21,147 +19,9 @@
 #include <limits>
 
 namespace {
-const QString CurrentMark = QStringLiteral("\u25B6");
-const QString EditedMark = QStringLiteral("\u270E");
-const QString NewRowMark = QStringLiteral("*");
 constexpr int RowHeight = 16;
 constexpr int SelectorWidth = 14;
-// Far more characters than the widest cell shows.
-constexpr int ShownInCell = 500;
-// What a row shows while another program keeps it from being read: never an empty verse.
-const QString UnreadableText = QStringLiteral("(cannot be read)");
 } // namespace
-
-// The control's rows as table rows, plus the new-row line; columns are the bound fields.
-class DataGridModel : public QAbstractTableModel {
-public:
-    struct Column {
-        QString caption;
-        QString field;
-    };
-
-    explicit DataGridModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-    void setControl(DataControl* control) {
-        beginResetModel();
-        if (m_control)
-            m_control->disconnect(this);
-        m_control = control;
-        endResetModel();
-        if (!control)
-            return;
-        connect(control, &DataControl::aboutToReset, this, [this] { beginResetModel(); });
-        connect(control, &DataControl::resetDone, this, [this] { endResetModel(); });
-        connect(control, &DataControl::rowAboutToBeRemoved, this,
-                [this](int row) { beginRemoveRows({}, row, row); });
-        connect(control, &DataControl::rowRemoved, this, [this] { endRemoveRows(); });
-        // The new-row line becomes the stored row; a fresh line appears after it.
-        connect(control, &DataControl::aboutToStoreNewRow, this,
-                [this](int row) { beginInsertRows({}, row + 1, row + 1); });
-        connect(control, &DataControl::newRowStored, this, [this](int row) {
-            endInsertRows();
-            rowChanged(row + 1);
-        });
-        connect(control, &DataControl::rowChanged, this, &DataGridModel::rowChanged);
-        connect(control, &DataControl::currentRowChanged, this, [this](int previous, int row) {
-            markerChanged(previous);
-            markerChanged(row);
-        });
-    }
-    DataControl* control() const { return m_control; }
-
-    QList<Column> columns;
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        if (parent.isValid() || !m_control || !m_control->isLoaded())
-            return 0;
-        return m_control->rowCount() + 1;
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(columns.size());
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!m_control || !index.isValid())
-            return {};
-        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole)
-            return {};
-        // Reading first: whether the row can be read is known only once that was tried.
-        const int field = m_control->fieldIndex(columns.at(index.column()).field);
-        const QVariant value = m_control->displayValue(index.row(), field);
-        if (m_control->rowUnreadable(index.row()))
-            return role == Qt::DisplayRole      ? QVariant(UnreadableText)
-                   : role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray))
-                                                : QVariant();
-        if (role == Qt::ForegroundRole)
-            return {};
-        if (role == Qt::EditRole)
-            return value.toString();
-        // One line per row: line breaks show as blanks. No cell shows more than the start of a
-        // long verse, and drawing lays out all that it is given.
-        return oneLine(value.toString().left(ShownInCell));
-    }
-
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (!m_control || !index.isValid() || role != Qt::EditRole)
-            return false;
-        const int field = m_control->fieldIndex(columns.at(index.column()).field);
-        return m_control->setPendingValue(index.row(), field, value);
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (m_control && (m_control->isReadOnly() || m_control->rowUnreadable(index.row())))
-            return flags;
-        return flags | Qt::ItemIsEditable;
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role != Qt::DisplayRole)
-            return {};
-        if (orientation == Qt::Horizontal)
-            return section < columns.size() ? columns.at(section).caption : QString();
-        return marker(section);
-    }
-
-    void bind(int index, const Column& column) {
-        if (index >= columns.size()) {
-            beginInsertColumns({}, int(columns.size()), index);
-            columns.resize(index + 1);
-            columns[index] = column;
-            endInsertColumns();
-            return;
-        }
-        columns[index] = column;
-        emit headerDataChanged(Qt::Horizontal, index, index);
-        if (rowCount() > 0)
-            emit dataChanged(this->index(0, index), this->index(rowCount() - 1, index));
-    }
-
-    QString marker(int row) const {
-        if (!m_control || !m_control->isLoaded())
-            return {};
-        if (row == m_control->currentGridRow())
-            return m_control->hasPendingEdits() ? EditedMark : CurrentMark;
-        return row == m_control->rowCount() ? NewRowMark : QString();
-    }
-
-private:
-    void rowChanged(int row) {
-        if (row < 0 || row >= rowCount() || columns.isEmpty())
-            return;
-        emit dataChanged(index(row, 0), index(row, int(columns.size()) - 1));
-        markerChanged(row);
-    }
-    void markerChanged(int row) {
-        if (row >= 0 && row < rowCount())
-            emit headerDataChanged(Qt::Vertical, row, row);
-    }
-
-    QPointer<DataControl> m_control;
-};
 
 namespace {
 
@@ -197,11 +57,11 @@ protected:
         p->setRenderHint(QPainter::Antialiasing);
         const QPointF c = QRectF(rect).center();
         const QColor ink = palette().color(QPalette::ButtonText);
-        if (mark == CurrentMark) {
+        if (mark == RowMark::Current) {
             p->setPen(Qt::NoPen);
             p->setBrush(ink);
             p->drawPolygon(QPolygonF{c + QPointF(3, 0), c + QPointF(-2, -4), c + QPointF(-2, 4)});
-        } else if (mark == NewRowMark) {
+        } else if (mark == RowMark::NewRow) {
             p->setPen(QPen(ink, 1.3));
             for (int k = 0; k < 3; ++k) {
                 const QLineF arm = QLineF::fromPolar(3.5, 90 + 60 * k);
@@ -452,15 +312,8 @@ public:
 
 class DataGridView : public QTableView {
 public:
-    DataGridView(DataGridModel* model, QWidget* parent) : QTableView(parent), m_model(model) {
+    explicit DataGridView(QWidget* parent) : QTableView(parent) {
         setVerticalHeader(new RowSelectorHeader(this));
-        setModel(model);
-        auto* gate = new RowGate(model, this);
-        gate->mayBecomeCurrent = [this](const QModelIndex& index) { return mayMoveTo(index); };
-        QItemSelectionModel* old = selectionModel();
-        setSelectionModel(gate);
-        delete old;
-
         m_delegate = new CellDelegate(this);
         m_delegate->tabOut = [this](bool forward) { focusNextPrevChild(forward); };
         m_delegate->isCursor = [this](const QModelIndex& index) { return isCursor(index); };
@@ -479,6 +332,22 @@ public:
         horizontalHeader()->setMinimumSectionSize(20);
     }
 
+    // Shows the control's rows; moves of the cursor go through the control.
+    void setControl(DataControl* control) {
+        m_control = control;
+        QItemSelectionModel* previous = selectionModel();
+        setModel(control);
+        QItemSelectionModel* made = selectionModel();
+        if (control) {
+            auto* gate = new RowGate(control, this);
+            gate->mayBecomeCurrent = [this](const QModelIndex& index) { return mayMoveTo(index); };
+            setSelectionModel(gate);
+            delete made;
+        }
+        delete previous;
+    }
+    DataControl* control() const { return m_control; }
+
     // Pushes the open editor's text into the control's buffer and closes the editor.
     void commitOpenEditor() {
         if (QWidget* editor = m_delegate->openEditor) {
@@ -491,7 +360,7 @@ public:
     // there is no cursor, so that Down goes to the first line.
     void follow(int row) {
         const int column = currentIndex().isValid() ? currentIndex().column() : m_leftColumn;
-        const QModelIndex target = m_model->index(row, column);
+        const QModelIndex target = m_control ? m_control->index(row, column) : QModelIndex();
         if (m_left) {
             viewport()->update();
             if (target.isValid())
@@ -508,8 +377,7 @@ public:
     bool isCursor(const QModelIndex& index) const {
         if (!m_left)
             return index == currentIndex();
-        const DataControl* control = m_model->control();
-        return control && index.row() == control->currentGridRow() &&
+        return m_control && index.row() == m_control->currentGridRow() &&
                index.column() == m_leftColumn;
     }
 
@@ -531,8 +399,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override {
         if (m_left) {
             m_left = false;
-            if (const DataControl* control = m_model->control())
-                follow(control->currentGridRow());
+            if (m_control)
+                follow(m_control->currentGridRow());
         }
         QTableView::focusInEvent(event);
     }
@@ -543,7 +411,7 @@ protected:
     // the press that already asked for the move. Calls that cannot open an editor (a press,
     // the cursor moving) are left alone.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
-        DataControl* control = m_model->control();
+        DataControl* control = m_control;
         const bool opens = trigger == AllEditTriggers || editTriggers().testFlag(trigger);
         if (opens && index.isValid() && control && index.row() != control->currentGridRow()) {
             if (trigger == DoubleClicked)
@@ -557,16 +425,16 @@ protected:
 
     void paintEvent(QPaintEvent* event) override {
         // Rows another program kept from being read are tried again each time they are drawn.
-        if (DataControl* control = m_model->control())
-            control->retryUnreadable();
+        if (m_control)
+            m_control->retryUnreadable();
         QTableView::paintEvent(event);
     }
 
     void keyPressEvent(QKeyEvent* event) override {
         // Escape with no cell open drops the row's unsaved edits.
-        if (event->key() == Qt::Key_Escape && state() != EditingState && m_model->control() &&
-            m_model->control()->hasPendingEdits()) {
-            m_model->control()->cancelPending();
+        if (event->key() == Qt::Key_Escape && state() != EditingState && m_control &&
+            m_control->hasPendingEdits()) {
+            m_control->cancelPending();
             return;
         }
         QTableView::keyPressEvent(event);
@@ -574,13 +442,12 @@ protected:
 
 private:
     bool mayMoveTo(const QModelIndex& index) {
-        DataControl* control = m_model->control();
-        if (m_following || !control || index.row() == control->currentGridRow())
+        if (m_following || !m_control || index.row() == m_control->currentGridRow())
             return true;
-        return control->moveToGridRow(index.row());
+        return m_control->moveToGridRow(index.row());
     }
 
-    DataGridModel* m_model;
+    QPointer<DataControl> m_control;
     CellDelegate* m_delegate;
     bool m_following = false;
     bool m_left = false;  // the focus is on another control
@@ -599,8 +466,7 @@ DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
     m_caption->setAutoFillBackground(true);
     m_caption->setFocusPolicy(Qt::NoFocus);
 
-    m_model = new DataGridModel(this);
-    m_view = new DataGridView(m_model, this);
+    m_view = new DataGridView(this);
     m_view->setFont(font);
     m_view->horizontalHeader()->setFont(font);
     m_view->horizontalHeader()->setFixedHeight(RowHeight + 2);
@@ -627,9 +493,9 @@ DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
 }
 
 void DataGrid::setDataSource(DataControl* control) {
-    if (m_model->control())
-        m_model->control()->disconnect(this);
-    m_model->setControl(control);
+    if (m_view->control())
+        m_view->control()->disconnect(this);
+    m_view->setControl(control);
     if (!control)
         return;
     connect(control, &DataControl::flushRequested, this, [this] { m_view->commitOpenEditor(); });
@@ -644,23 +510,10 @@ void DataGrid::setCaption(const QString& caption) {
     m_caption->setText(caption);
 }
 
-void DataGrid::bindColumn(int index, const QString& caption, const QString& field) {
-    if (index >= 0)
-        m_model->bind(index, {caption, field});
-}
-
 void DataGrid::setColumnWidthTwips(int index, int twips) {
     m_view->setColumnWidth(index, Twips::px(twips));
 }
 
 QTableView* DataGrid::view() const {
     return m_view;
-}
-
-QString DataGrid::rowMarker(int row) const {
-    return m_model->marker(row);
-}
-
-QString DataGrid::cellText(int row, int column) const {
-    return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
 }

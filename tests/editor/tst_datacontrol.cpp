@@ -152,7 +152,7 @@ private slots:
         } else if (operation == "bookmark") {
             // The row saved last, as Update goes back to it.
             QVERIFY(control->moveToGridRow(2));
-            QVERIFY(control->setPendingValue(2, 1, QStringLiteral("new c")));
+            QVERIFY(control->setData(control->index(2, 1), QStringLiteral("new c")));
             control->UpdateRecord();
             QVERIFY(control->moveToGridRow(0));
             events.log.clear();
@@ -162,7 +162,7 @@ private slots:
         } else if (operation == "new line") {
             QVERIFY(control->moveToGridRow(3));
         } else if (operation == "edit next") {
-            QVERIFY(control->setPendingValue(0, 1, QStringLiteral("new a")));
+            QVERIFY(control->setData(control->index(0, 1), QStringLiteral("new a")));
             rs.MoveNext();
             QCOMPARE(readVersesDb(path).at(1).text.toString(), QStringLiteral("new a"));
         } else if (operation == "refresh") {
@@ -187,7 +187,7 @@ private slots:
         QVERIFY(open());
         events.cancel = cancel ? int(DataControl::MoveNextAction) : -1;
         events.keep = cancel;
-        QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
+        QVERIFY(control->setData(control->index(0, 1), QStringLiteral("edited")));
         control->recordset().MoveNext();
         QTEST(control->recordset().AbsolutePosition(), "position");
         QTEST(control->hasPendingEdits(), "stillPending");
@@ -198,7 +198,7 @@ private slots:
     void identicalRowsAreToldApartByRowid() {
         QVERIFY(open({{"same", "twin"}, {"same", "twin"}, {"z", "last"}}));
         QVERIFY(control->moveToGridRow(1));
-        QVERIFY(control->setPendingValue(1, 1, QStringLiteral("changed")));
+        QVERIFY(control->setData(control->index(1, 1), QStringLiteral("changed")));
         control->UpdateRecord();
         QCOMPARE(readVersesDb(path).at(0).text.toString(), QStringLiteral("twin"));
         QCOMPARE(readVersesDb(path).at(1).text.toString(), QStringLiteral("changed"));
@@ -207,7 +207,7 @@ private slots:
         const QList<VerseRow> left = readVersesDb(path);
         QCOMPARE(left.size(), 2);
         QCOMPARE(left.at(0).text.toString(), QStringLiteral("twin"));
-        QCOMPARE(control->rowCount(), 2);
+        QCOMPARE(control->recordCount(), 2);
     }
 
     // A row another program changed after the control read it is neither overwritten nor
@@ -242,7 +242,7 @@ private slots:
             if (deleting) {
                 control->recordset().Delete();
             } else {
-                QVERIFY(control->setPendingValue(row, 1, QStringLiteral("mine")));
+                QVERIFY(control->setData(control->index(row, 1), QStringLiteral("mine")));
                 control->UpdateRecord();
             }
             QFAIL("written");
@@ -250,7 +250,7 @@ private slots:
             QCOMPARE(error.number(), int(RuntimeError::RowChanged));
         }
         QTEST(texts(path), "stored");
-        QCOMPARE(control->rowCount(), 4);
+        QCOMPARE(control->recordCount(), 4);
     }
 
     void nullFieldsStayNull() {
@@ -276,7 +276,7 @@ private slots:
         QFETCH(QString, problem);
         QVERIFY(open());
         control->recordset().MoveNext();
-        QVERIFY(control->setPendingValue(1, 1, QStringLiteral("unsaved")));
+        QVERIFY(control->setData(control->index(1, 1), QStringLiteral("unsaved")));
         const QString other = dir->file(QStringLiteral("other.mdb"));
         const QString moved = dir->file(QStringLiteral("moved away.mdb"));
         if (problem == "removed") {
@@ -302,7 +302,7 @@ private slots:
             QTEST(error.number(), "number");
         }
         QCOMPARE(events.log, QStringList{"validate 11 at 1 save"});
-        QCOMPARE(control->rowCount(), 3);
+        QCOMPARE(control->recordCount(), 3);
         QCOMPARE(control->recordset().AbsolutePosition(), 1);
         QVERIFY(control->hasPendingEdits());
         QCOMPARE(control->recordset().Fields(QStringLiteral("text")).Value.toString(),
@@ -341,15 +341,15 @@ private slots:
         QVERIFY(open());
         events.keep = answer != "drop";
         events.cancel = answer == "cancel" ? int(DataControl::RefreshAction) : -1;
-        const int row = newLine ? control->rowCount() : 0;
+        const int row = newLine ? control->recordCount() : 0;
         QVERIFY(control->moveToGridRow(row));
-        QVERIFY(control->setPendingValue(row, 1, QStringLiteral("typed")));
+        QVERIFY(control->setData(control->index(row, 1), QStringLiteral("typed")));
         events.log.clear();
         control->Refresh();
         QTEST(events.log, "expected");
         QCOMPARE(texts(path), stored);
-        QCOMPARE(control->rowCount(), int(stored.size()));
-        QTEST(control->displayValue(0, 1).toString(), "shown");
+        QCOMPARE(control->recordCount(), int(stored.size()));
+        QTEST(control->index(0, 1).data().toString(), "shown");
         QTEST(control->hasPendingEdits(), "pending");
     }
 
@@ -360,9 +360,9 @@ private slots:
         QVERIFY(QFile::remove(path));
         QVERIFY(QFile::rename(fresh, path));
         control->Refresh();
-        QCOMPARE(control->rowCount(), 2);
+        QCOMPARE(control->recordCount(), 2);
         QCOMPARE(title(*control), QStringLiteral("x"));
-        QCOMPARE(control->displayValue(1, 1).toString(), QStringLiteral("text y"));
+        QCOMPARE(control->index(1, 1).data().toString(), QStringLiteral("text y"));
     }
 
     // The bar never leaves the rows; storing the typed new-row line adds a row to move among.
@@ -381,7 +381,7 @@ private slots:
         QFETCH(QString, move);
         QVERIFY(open());
         QVERIFY(control->moveToGridRow(3));
-        QVERIFY(control->setPendingValue(3, 0, QStringLiteral("d")));
+        QVERIFY(control->setData(control->index(3, 0), QStringLiteral("d")));
         events.log.clear();
         Recordset& rs = control->recordset();
         if (move == "bar next")
@@ -396,7 +396,7 @@ private slots:
             rs.MoveLast();
         else
             rs.MoveNext();
-        QCOMPARE(control->rowCount(), 4);
+        QCOMPARE(control->recordCount(), 4);
         QVERIFY(!control->hasPendingEdits());
         QTEST(rs.AbsolutePosition(), "position");
         QTEST(title(*control), "title");
@@ -414,7 +414,7 @@ private slots:
         QVERIFY(open());
         QVERIFY(runSql(path, RefuseUpdatesSql));
         events.response = response;
-        QVERIFY(control->setPendingValue(0, 1, QStringLiteral("edited")));
+        QVERIFY(control->setData(control->index(0, 1), QStringLiteral("edited")));
         control->navigate(DataControl::MoveNextAction); // the bar's Next button
         QCOMPARE(events.log.filter(QStringLiteral("error")).size(), 1);
         QTEST(int(host->messages.size()), "messages");

@@ -87,12 +87,13 @@ private slots:
         QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Title"));
         QCOMPARE(grid()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Text"));
-        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("a"));
-        QCOMPARE(w->grdDataGrid->cellText(1, 1), QStringLiteral("text b"));
-        QCOMPARE(w->grdDataGrid->cellText(2, 0), QStringLiteral("c"));
+        QCOMPARE(grid()->columnWidth(0), 130); // 1950 twips, kept when the rows were read
+        QCOMPARE(cellText(0, 0), QStringLiteral("a"));
+        QCOMPARE(cellText(1, 1), QStringLiteral("text b"));
+        QCOMPARE(cellText(2, 0), QStringLiteral("c"));
         QCOMPARE(grid()->model()->rowCount(), 4); // and the new-row line
-        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
-        QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("*"));
+        QCOMPARE(rowMarker(0), QStringLiteral("\u25B6"));
+        QCOMPARE(rowMarker(3), QStringLiteral("*"));
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
         QCOMPARE(QApplication::focusWidget(), grid());
     }
@@ -163,7 +164,7 @@ private slots:
         QCOMPARE(gridRow(), 3);
         QCOMPARE(caption(), QStringLiteral("Record: 0"));
         QVERIFY(typeText(QStringLiteral("0 new")));
-        QCOMPARE(w->grdDataGrid->rowMarker(3), QStringLiteral("\u270E"));
+        QCOMPARE(rowMarker(3), QStringLiteral("\u270E"));
         QCOMPARE(readVersesDb(Paths::versesPath()).size(), 3); // nothing stored while typing
 
         key(Qt::Key_Up);
@@ -172,11 +173,11 @@ private slots:
         QCOMPARE(stored.last().title.toString(), QStringLiteral("0 new"));
         QVERIFY(stored.last().text.isNull());
         // Added rows stay at the end until the rows are read again.
-        QCOMPARE(w->grdDataGrid->cellText(3, 0), QStringLiteral("0 new"));
-        QCOMPARE(w->grdDataGrid->rowMarker(4), QStringLiteral("*"));
+        QCOMPARE(cellText(3, 0), QStringLiteral("0 new"));
+        QCOMPARE(rowMarker(4), QStringLiteral("*"));
         QCOMPARE(caption(), QStringLiteral("Record: 3"));
         w->cmdRefresh->click();
-        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("0 new"));
+        QCOMPARE(cellText(0, 0), QStringLiteral("0 new"));
     }
 
     void deleteMovesOn_data() {
@@ -230,18 +231,18 @@ private slots:
         QVERIFY(open());
         key(Qt::Key_Right);
         QVERIFY(typeText(QStringLiteral("typed")));
-        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
+        QCOMPARE(rowMarker(0), QStringLiteral("\u270E"));
         key(Qt::Key_Escape);
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
-        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("text a"));
+        QCOMPARE(rowMarker(0), QStringLiteral("\u25B6"));
 
         QVERIFY(typeText(QStringLiteral("kept?")));
         key(Qt::Key_Tab); // leaves the grid, the row still unsaved
         QCOMPARE(QApplication::focusWidget(), w->cmdAdd);
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("kept?"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("kept?"));
         grid()->setFocus();
         key(Qt::Key_Escape);
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("text a"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("text a"));
         QVERIFY(!w->datPrimaryRS.hasPendingEdits());
         QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(), QStringLiteral("text a"));
     }
@@ -267,11 +268,11 @@ private slots:
             QVERIFY(other.exec(QStringLiteral("insert into verses values ('0 first', 'new')")));
             QVERIFY(other.exec(QStringLiteral("delete from verses where title = 'b'")));
         }
-        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("b")); // until refreshed
+        QCOMPARE(cellText(1, 0), QStringLiteral("b")); // until refreshed
         w->datPrimaryRS.recordset().MoveLast();
         w->cmdRefresh->click();
         QCOMPARE(grid()->model()->rowCount(), 4);
-        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("a"));
+        QCOMPARE(cellText(1, 0), QStringLiteral("a"));
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
         QCOMPARE(w->Text1->text(), QStringLiteral("0 first"));
         QCOMPARE(gridRow(), 0);
@@ -368,7 +369,7 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("Tessaline"));
         QCOMPARE(m.icon, Host::Icon::None);
         QCOMPARE(caption(), QStringLiteral("Record: 1"));
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("edited"));
         QVERIFY(!hourglass());
     }
 
@@ -406,8 +407,8 @@ private slots:
         for (const Host::Message& m : host->messages)
             QVERIFY2(m.text.contains(QLatin1String("in use by another program")),
                      qPrintable(m.text));
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
-        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u270E"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("edited"));
+        QCOMPARE(rowMarker(0), QStringLiteral("\u270E"));
 
         QVERIFY(other->exec(QStringLiteral("rollback")));
         other.reset();
@@ -443,10 +444,10 @@ private slots:
         // What was read shows while another program holds the file; the rest was never read.
         OtherProgram other;
         QVERIFY(other.exec(QStringLiteral("begin exclusive")));
-        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("title 000000"));
-        QCOMPARE(w->grdDataGrid->cellText(99998, 0), QStringLiteral("title 099999"));
+        QCOMPARE(cellText(0, 0), QStringLiteral("title 000000"));
+        QCOMPARE(cellText(99998, 0), QStringLiteral("title 099999"));
         for (int row = 5000; row < 99998; row += 10000)
-            QVERIFY2(w->grdDataGrid->cellText(row, 0).contains(QLatin1String("cannot be read")),
+            QVERIFY2(cellText(row, 0).contains(QLatin1String("cannot be read")),
                      qPrintable(QString::number(row)));
         QVERIFY(other.exec(QStringLiteral("rollback")));
     }
@@ -465,7 +466,7 @@ private slots:
     void lineBreaksShowAsBlanks() {
         QFETCH(QString, text);
         QVERIFY(open({{"a", text}}));
-        QTEST(w->grdDataGrid->cellText(0, 1), "shown");
+        QTEST(cellText(0, 1), "shown");
         QCOMPARE(grid()->model()->index(0, 1).data(Qt::EditRole).toString(), text);
     }
 
@@ -484,7 +485,7 @@ private slots:
         key(Qt::Key_Right);
         QVERIFY(typeText(QStringLiteral("fresh"))); // the cell is still open
         w->cmdRefresh->click();
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("fresh"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("fresh"));
         QCOMPARE(w->datPrimaryRS.hasPendingEdits(), saveFails);
         QCOMPARE(readVersesDb(Paths::versesPath()).at(2).text.toString(),
                  saveFails ? QStringLiteral("text a") : QStringLiteral("fresh"));
@@ -511,7 +512,7 @@ private slots:
         QVERIFY(!grid()->indexWidget(other));
         QCOMPARE(QApplication::focusWidget(), grid());
         QCOMPARE(w->datPrimaryRS.currentGridRow(), 0);
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), QStringLiteral("edited"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("edited"));
         QVERIFY(w->datPrimaryRS.hasPendingEdits());
     }
 
@@ -548,7 +549,7 @@ private slots:
         QTest::keySequence(editor, QKeySequence::Copy);
         QCOMPARE(QGuiApplication::clipboard()->text(), text);
         key(Qt::Key_Escape);
-        QCOMPARE(w->grdDataGrid->rowMarker(0), QStringLiteral("\u25B6"));
+        QCOMPARE(rowMarker(0), QStringLiteral("\u25B6"));
         key(Qt::Key_Down);
         key(Qt::Key_Up);
         w->cmdUpdate->click();
@@ -674,7 +675,7 @@ private slots:
         else
             QCOMPARE(rowTexts(readVersesDb(path)), before);
         QCOMPARE(grid()->model()->rowCount(), 4);
-        QCOMPARE(w->grdDataGrid->cellText(0, 1), editing ? QStringLiteral("mine") : "text a");
+        QCOMPARE(cellText(0, 1), editing ? QStringLiteral("mine") : "text a");
         QCOMPARE(w->datPrimaryRS.hasPendingEdits(), editing);
     }
 
@@ -765,7 +766,7 @@ private slots:
         QCOMPARE(w->Text1->text(), QString());
         QCOMPARE(shared().CurrentTitle, QString());
         w->datPrimaryRS.retryUnreadable(); // as each time the grid is drawn
-        QVERIFY(w->grdDataGrid->cellText(199, 0).contains(QLatin1String("cannot be read")));
+        QVERIFY(cellText(199, 0).contains(QLatin1String("cannot be read")));
         QVERIFY(!grid()->model()->setData(grid()->model()->index(199, 1), QStringLiteral("x")));
 
         w->Command1->click();
@@ -778,7 +779,7 @@ private slots:
         QVERIFY(other->exec(QStringLiteral("rollback")));
         other.reset();
         grid()->viewport()->repaint();
-        QCOMPARE(w->grdDataGrid->cellText(198, 0), QStringLiteral("t198"));
+        QCOMPARE(cellText(198, 0), QStringLiteral("t198"));
         w->Command1->click();
         QCOMPARE(shared().FavTitles[0], QStringLiteral("t199"));
         QCOMPARE(host->messages.size(), 2);
@@ -847,9 +848,9 @@ private slots:
             QVERIFY(other.exec(QStringLiteral("insert into verses values ") + values));
         }
         w = &Forms::show<frmverses>();
-        QCOMPARE(w->grdDataGrid->cellText(0, 0), QStringLiteral("a"));
-        QCOMPARE(w->grdDataGrid->cellText(1, 0), QStringLiteral("b"));
-        QCOMPARE(w->grdDataGrid->cellText(1, 1), QStringLiteral("text b"));
+        QCOMPARE(cellText(0, 0), QStringLiteral("a"));
+        QCOMPARE(cellText(1, 0), QStringLiteral("b"));
+        QCOMPARE(cellText(1, 1), QStringLiteral("text b"));
         QCOMPARE(host->messages.size(), editable ? 0 : 1);
         if (!editable)
             QVERIFY2(host->messages.first().text.contains(QLatin1String("read-only")),
@@ -892,8 +893,7 @@ private slots:
         QVERIFY(typeText(QStringLiteral("kept")));
         QCOMPARE(w->datPrimaryRS.currentGridRow(), row);
         QVERIFY(w->datPrimaryRS.hasPendingEdits());
-        QCOMPARE(w->grdDataGrid->cellText(row, grid()->currentIndex().column()),
-                 QStringLiteral("kept"));
+        QCOMPARE(cellText(row, grid()->currentIndex().column()), QStringLiteral("kept"));
     }
 };
 

@@ -959,16 +959,19 @@ QVector<QVariant> DataControl::fetchRow(int row) const {
     return *it;
 }
 
-void DataControl::fetchPage(int row) const {
-    if (m_cache.size() > CacheLimit) {
-        // The current row keeps the values it was read with: its writes expect them.
-        const int current = currentRowIndex();
-        const qint64 keptId = current >= 0 ? m_rowids.at(current) : -1;
-        const QVector<QVariant> kept = m_cache.value(keptId);
-        m_cache.clear();
-        if (!kept.isEmpty())
-            m_cache.insert(keptId, kept);
-    }
+void DataControl::trimCache() const {
+    if (m_cache.size() <= CacheLimit)
+        return;
+    // The current row keeps the values it was read with: its writes expect them.
+    const int current = currentRowIndex();
+    const qint64 keptId = current >= 0 ? m_rowids.at(current) : -1;
+    const QVector<QVariant> kept = m_cache.value(keptId);
+    m_cache.clear();
+    if (!kept.isEmpty())
+        m_cache.insert(keptId, kept);
+}
+
+QStringList DataControl::pageIds(int row) const {
     const int first = row - row % PageSize;
     const int last = qMin(first + PageSize, recordCount());
     QStringList ids;
@@ -979,7 +982,13 @@ void DataControl::fetchPage(int row) const {
     }
     if (!ids.contains(QString::number(m_rowids.at(row))))
         ids.append(QString::number(m_rowids.at(row)));
+    return ids;
+}
 
+void DataControl::fetchPage(int row) const {
+    trimCache();
+    // The rows of the page not yet held, and the row asked for in any case.
+    const QStringList ids = pageIds(row);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     auto unreadable = [&] {
@@ -1083,26 +1092,34 @@ void DataControl::resync() {
     // The current row is found again by the values it was read with, nearest its old place.
     const int row = currentRowIndex();
     const QVector<QVariant> kept = row >= 0 ? m_cache.value(m_rowids.at(row)) : QVector<QVariant>();
-    int found = -1;
-    if (!kept.isEmpty()) {
-        QString sql =
-            QStringLiteral("select %1 from %2 where 1").arg(m_idColumn, quoted(RecordSource.table));
-        for (const QString& field : m_fields)
-            sql += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
-        q.setForwardOnly(true);
-        if (q.prepare(sql)) {
-            for (const QVariant& value : kept)
-                q.addBindValue(storedBytes(value));
-            if (q.exec())
-                while (q.next()) {
-                    const int at = int(ids.indexOf(q.value(0).toLongLong()));
-                    if (at >= 0 && (found < 0 || qAbs(at - row) < qAbs(found - row)))
-                        found = at;
-                }
-        }
-        q.finish();
-    }
+    const int found = kept.isEmpty() ? -1 : nearestHolding(ids, kept, row);
+    takeRelisted(std::move(ids), version, row, found, kept);
+}
 
+int DataControl::nearestHolding(const QVector<qint64>& ids, const QVector<QVariant>& values,
+                                int near) const {
+    QString sql =
+        QStringLiteral("select %1 from %2 where 1").arg(m_idColumn, quoted(RecordSource.table));
+    for (const QString& field : m_fields)
+        sql += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    int found = -1;
+    if (q.prepare(sql)) {
+        for (const QVariant& value : values)
+            q.addBindValue(storedBytes(value));
+        if (q.exec())
+            while (q.next()) {
+                const int at = int(ids.indexOf(q.value(0).toLongLong()));
+                if (at >= 0 && (found < 0 || qAbs(at - near) < qAbs(found - near)))
+                    found = at;
+            }
+    }
+    return found;
+}
+
+void DataControl::takeRelisted(QVector<qint64> ids, qint64 version, int row, int found,
+                               const QVector<QVariant>& kept) {
     beginResetModel();
     m_rowids = std::move(ids);
     m_cache.clear();

@@ -248,6 +248,11 @@ private:
     // Lists the rows again after another program changed the table, keeping the current row.
     void queueResync() const;
     void resync();
+    // The position in ids of the row holding values, nearest near; -1 for none.
+    int nearestHolding(const QVector<qint64>& ids, const QVector<QVariant>& values, int near) const;
+    // Takes the rows listed again: the current row at found, or near its old place row.
+    void takeRelisted(QVector<qint64> ids, qint64 version, int row, int found,
+                      const QVector<QVariant>& kept);
     // The values of a row as the editor last read them, which a write expects to find.
     QVector<QVariant> shownValues(int row, EditorErrors::Outcome outcome) const;
     // The record source's columns, as the statements that address the table name them.
@@ -264,6 +269,9 @@ private:
     int currentRowIndex() const; // a real current row's index, or -1
     QVector<QVariant> fetchRow(int row) const;
     void fetchPage(int row) const;
+    // Past the cache's limit, all but the current row's values go.
+    void trimCache() const;
+    QStringList pageIds(int row) const;
     void setPosition(int pos, bool adding);
     void dropState();
 

@@ -131,7 +131,7 @@ public:
     void setEvents(Events* events) { m_events = events; }
 
     QString DatabaseName;
-    // Set before the first Refresh.
+    // Set before a grid shows the control and before the first Refresh.
     TableSource RecordSource;
 
     QString Caption() const { return m_caption; }

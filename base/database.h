@@ -5,7 +5,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QStringList>
-#include <optional>
 
 // Access to the verse database file: opening it and turning the engine's failures into
 // run-time errors that name the file.
@@ -16,6 +15,8 @@ inline constexpr int BusyTimeoutMs = 3000;
 // The wait of connections opened from now on: BusyTimeoutMs unless a test shortens it.
 void setBusyTimeoutMs(int ms);
 int busyTimeoutMs();
+// Ends the message of a lock when the user can still repeat what failed.
+inline constexpr auto LockedAdvice = " Try again once that program is done.";
 
 // The verse table of a new database. Titles sort without regard to case, as a reader expects
 // ("a" next to "A", not after "Z").
@@ -50,36 +51,6 @@ private:
 
 // A run-time error for a failure of the engine on the file at path.
 RuntimeError errorFrom(const QSqlError& error, const QString& path);
-
-// What became of the user's work when the editor refused to write: told at the end of the
-// messages below, so that each says what happened and how to go on.
-enum class Outcome {
-    EditKept,   // the edit stays in the grid
-    NotDeleted, // a delete was refused
-    EditLost,   // the editor is closing: the edit is gone
-};
-
-// The row the editor showed was changed or removed by another program after it was read.
-RuntimeError rowChanged(Outcome outcome);
-// The row's values could not be read (another program held the file), so it is not written.
-RuntimeError rowUnreadable(Outcome outcome);
-// Another program renamed or dropped a column, or the table, after the editor read it. With
-// an outcome a write was refused; without one, rows could not be read.
-// A failure that is no such change comes back as errorFrom() words it.
-RuntimeError tableChanged(const QSqlError& error, const QString& path,
-                          std::optional<Outcome> outcome);
-// The row listed when the rows were read is no longer in the table.
-RuntimeError rowRemoved();
-// Asked for a field with no current row; of the row just deleted; for a row no longer listed.
-RuntimeError noCurrentRecord();
-RuntimeError recordDeleted();
-RuntimeError invalidBookmark();
-// The file the editor opened was deleted, or (replaced) another file now stands in its place.
-RuntimeError fileGone(const QString& path, bool replaced, Outcome outcome);
-// A failure to save while the editor closes: the same error, saying the edit is gone.
-RuntimeError editLost(const RuntimeError& cause);
-// The table has no row id the editor can address rows by.
-RuntimeError readOnlyTable(const QString& path);
 
 // Access databases: read by AccessFile, converted at start-up, imported by the companion.
 // libmdb cannot read the file at all.

@@ -259,7 +259,7 @@ int editorOpen() {
     const double after = Measure::statusKb(peakReset ? "VmHWM" : "VmRSS");
     report("editor_open_ms", ms);
     report("editor_growth_kb", after - before);
-    report("editor_rows", editor->datPrimaryRS.rowCount());
+    report("editor_rows", editor->datPrimaryRS.recordCount());
     return 0;
 }
 
@@ -285,7 +285,7 @@ int editorEdit(int times) {
     QElapsedTimer timer;
     timer.start();
     editor->datPrimaryRSBar->lastButton()->click();
-    const int last = data.rowCount() - 1;
+    const int last = data.recordCount() - 1;
     const bool atLast =
         runUntil([&] { return editor->datPrimaryRSBar->captionText() == recordCaption(last); });
     report("editor_last_ms", msSince(timer));
@@ -299,14 +299,14 @@ int editorEdit(int times) {
     const int textColumn = 1;
     for (int i = 0; i < times; ++i) {
         // &Delete in the middle: the row after it takes its place.
-        const int row = data.rowCount() / 2 + 3 * i;
+        const int row = data.recordCount() / 2 + 3 * i;
         if (!goToRow(*editor, row))
             return 1;
-        const int before = data.rowCount();
+        const int before = data.recordCount();
         timer.start();
         editor->cmdDelete->click();
         const bool deleted = runUntil([&] {
-            return data.rowCount() == before - 1 &&
+            return data.recordCount() == before - 1 &&
                    editor->datPrimaryRSBar->captionText() == recordCaption(row);
         });
         deletes.append(msSince(timer));
@@ -414,7 +414,7 @@ int editorLong(int keys) {
         QTest::keyClick(cellEditor(), Qt::Key_X);
         ok = runUntil([&] {
             return data.hasPendingEdits() &&
-                   data.displayValue(row, 1).toString().size() == LongLength + i;
+                   data.index(row, 1).data(Qt::EditRole).toString().size() == LongLength + i;
         });
         times.append(msSince(timer));
         if (!ok)

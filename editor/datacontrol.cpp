@@ -2,8 +2,10 @@
 
 #include "base/cp1252.h"
 #include "base/database.h"
+#include "base/oneline.h"
 #include "windowbase/host.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlDriver>
@@ -16,16 +18,12 @@
 namespace {
 
 constexpr int PageSize = 64;
+// Far more characters than the widest cell shows.
+constexpr int ShownInCell = 500;
+// What a row shows while another program keeps it from being read: never an empty verse.
+const QString UnreadableText = QStringLiteral("(cannot be read)");
 // Past this many rows in memory the cache starts over; the rows in view are read again.
 constexpr int CacheLimit = 16384;
-
-int busyTimeout = Database::BusyTimeoutMs;
-
-// The editor opens one record source, the verse table in title order. Values are read by row
-// id, which a subquery would not carry through, so the control's own statements (the row id
-// list, the pages of values, the writes) address the table itself.
-const QString Table = QStringLiteral("[verses]");
-const QString OrderBy = QStringLiteral("order by [title]");
 
 // Grave accents, never double quotes: SQLite reads a double-quoted name that is no column as
 // a string, so a column another program renamed would read as its own name.
@@ -83,11 +81,6 @@ bool sameText(const QVariant& a, const QVariant& b) {
     return shownText(a) == shownText(b);
 }
 
-void waitFor(const QSqlDatabase& db, int ms) {
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
-}
-
 FileStamp stampOf(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
@@ -120,12 +113,6 @@ int nextConnectionNumber() {
 
 // --- Recordset: the positional face of the control ---
 
-void Recordset::MoveFirst() {
-    m_control.move(DataControl::MoveFirstAction, DataControl::Target::First);
-}
-void Recordset::MovePrevious() {
-    m_control.move(DataControl::MovePreviousAction, DataControl::Target::Previous);
-}
 void Recordset::MoveNext() {
     m_control.move(DataControl::MoveNextAction, DataControl::Target::Next);
 }
@@ -134,21 +121,11 @@ void Recordset::MoveLast() {
 }
 
 bool Recordset::Eof() const {
-    return m_control.m_rowids.isEmpty() || m_control.m_pos >= m_control.rowCount();
-}
-
-bool Recordset::Bof() const {
-    return m_control.m_rowids.isEmpty() || m_control.m_pos < 0;
+    return m_control.recordCount() == 0 || m_control.m_pos >= m_control.recordCount();
 }
 
 void Recordset::Delete() {
     m_control.deleteCurrent();
-}
-
-void Recordset::Update() {
-    bool save = false;
-    if (m_control.validate(DataControl::UpdateAction, save))
-        m_control.saveOrCancel(save);
 }
 
 int Recordset::AbsolutePosition() const {
@@ -162,12 +139,12 @@ Field Recordset::Fields(const QString& name) const {
         throw RuntimeError(RuntimeError::ItemNotFound,
                            QStringLiteral("Item '%1' not found in this collection.").arg(name));
     if (c.m_onDeleted)
-        throw Database::recordDeleted();
+        throw EditorErrors::recordDeleted();
     if (c.m_adding)
         return {name, c.m_pendingSet.value(field) ? c.m_pending.value(field) : QVariant()};
     const int row = c.currentRowIndex();
     if (row < 0)
-        throw Database::noCurrentRecord();
+        throw EditorErrors::noCurrentRecord();
     if (c.m_pendingSet.value(field))
         return {name, c.m_pending.value(field)};
     return {name, asShown(c.fetchRow(row).value(field))};
@@ -177,21 +154,24 @@ RowBookmark Recordset::LastModified() const {
     return m_control.m_lastModified;
 }
 
-RowBookmark Recordset::Bookmark() const {
-    const int row = m_control.currentRowIndex();
-    return row < 0 ? RowBookmark() : RowBookmark(m_control.m_rowids.at(row));
-}
-
 void Recordset::setBookmark(const RowBookmark& bookmark) {
     const int row = bookmark ? int(m_control.m_rowids.indexOf(*bookmark)) : -1;
     if (row < 0)
-        throw Database::invalidBookmark();
+        throw EditorErrors::invalidBookmark();
     m_control.move(DataControl::BookmarkAction, DataControl::Target::Row, row);
+}
+
+QString TableSource::query() const {
+    QStringList names;
+    for (const QString& column : columns)
+        names.append(quoted(column));
+    return QStringLiteral("select %1 from %2 order by %3")
+        .arg(names.join(QLatin1Char(',')), quoted(table), quoted(orderBy));
 }
 
 // --- DataControl ---
 
-DataControl::DataControl(QObject* parent) : QObject(parent), m_recordset(*this) {
+DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent), m_recordset(*this) {
     // Ending the program closes no window: the connection is closed here all the same, so
     // that a replaced file never receives the old file's log.
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -208,10 +188,6 @@ void DataControl::setCaption(const QString& caption) {
         return;
     m_caption = caption;
     emit captionChanged(caption);
-}
-
-void DataControl::setBusyTimeoutMs(int ms) {
-    busyTimeout = ms;
 }
 
 bool DataControl::validate(int action, bool& save) {
@@ -236,8 +212,12 @@ int DataControl::fieldIndex(const QString& name) const {
     return -1;
 }
 
+int DataControl::recordCount() const {
+    return int(m_readOnly ? m_wholeRows.size() : m_rowids.size());
+}
+
 int DataControl::currentRowIndex() const {
-    if (m_onDeleted || m_adding || m_pos < 0 || m_pos >= rowCount())
+    if (m_onDeleted || m_adding || m_pos < 0 || m_pos >= recordCount())
         return -1;
     return m_pos;
 }
@@ -246,7 +226,7 @@ int DataControl::currentGridRow() const {
     if (!m_loaded)
         return -1;
     if (m_adding)
-        return rowCount();
+        return recordCount();
     return currentRowIndex();
 }
 
@@ -256,105 +236,127 @@ void DataControl::Refresh() {
     bool save = false;
     if (m_loaded && !validate(RefreshAction, save))
         return;
-
+    checkBeforeRefresh(save);
     // A new connection every time, so that a file removed or replaced since the last read
     // shows as it is now; the old one stays in use until the new rows are in hand.
     const QString name = QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber());
-    QStringList fields;
-    QVector<qint64> rowids;
-    QHash<qint64, QVector<QVariant>> wholeRows;
-    QString idColumn;
-    qint64 version = -1;
+    Listing listing;
     try {
-        // Edits made in a file that is gone or replaced cannot be saved; say so at once.
-        if (save) {
-            try {
-                checkFile(Database::Outcome::EditKept);
-            } catch (const RuntimeError& error) {
-                noteRefusal(error);
-                throw;
-            }
-        }
-        // A log left by the file that was replaced would show its rows over the new file's.
-        if (logIsStale())
-            closeConnection();
         QSqlDatabase db = Database::open(DatabaseName, name);
-        waitFor(db, busyTimeout);
-        QSqlQuery q(db);
-        // LIMIT 0 learns the column names without running the sort.
-        if (!q.exec(QStringLiteral("select * from (%1) limit 0").arg(RecordSource)))
-            throw Database::errorFrom(q.lastError(), DatabaseName);
-        const QSqlRecord record = q.record();
-        for (int i = 0; i < record.count(); ++i)
-            fields.append(record.fieldName(i));
-        q.finish();
-
-        // Rows are addressed by the table's own row id, under a name that none of its columns
-        // takes; a table without one (all names taken, WITHOUT ROWID) is read whole and shown.
-        if (!q.exec(QStringLiteral("select * from %1 limit 0").arg(Table)))
-            throw Database::errorFrom(q.lastError(), DatabaseName);
-        QSet<QString> columns;
-        for (int i = 0; i < q.record().count(); ++i)
-            columns.insert(q.record().fieldName(i).toLower());
-        q.finish();
-        for (const QString& alias :
-             {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
-            if (!columns.contains(alias) &&
-                q.exec(QStringLiteral("select %1 from %2 limit 0").arg(alias, Table))) {
-                idColumn = alias;
-                break;
-            }
-        }
-        q.finish();
-
-        // The new file and the record source are usable, so nothing is written when the
-        // Refresh is bound to fail. The edits go to the file they were made in, and the rowid
-        // list read next includes a stored new row.
-        if (save)
-            commitPending();
-
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("PRAGMA data_version")) && q.next())
-            version = q.value(0).toLongLong();
-        q.finish();
-        if (idColumn.isEmpty()) {
-            if (!q.exec(RecordSource))
-                throw Database::errorFrom(q.lastError(), DatabaseName);
-            while (q.next()) {
-                QVector<QVariant> values(fields.size());
-                for (int i = 0; i < fields.size(); ++i)
-                    values[i] = q.value(i);
-                rowids.append(rowids.size());
-                wholeRows.insert(rowids.last(), values);
-            }
-        } else if (!q.exec(QStringLiteral("select %1 from %2 %3").arg(idColumn, Table, OrderBy))) {
-            throw Database::errorFrom(q.lastError(), DatabaseName);
-        }
-        while (q.next())
-            rowids.append(q.value(0).toLongLong());
-        if (q.lastError().isValid())
-            throw Database::errorFrom(q.lastError(), DatabaseName);
+        listing = readListing(db, save);
     } catch (...) {
         if (QSqlDatabase::contains(name))
             Database::close(name);
         throw;
     }
+    adoptListing(name, std::move(listing));
+}
 
-    emit aboutToReset();
+void DataControl::checkBeforeRefresh(bool save) {
+    // Edits made in a file that is gone or replaced cannot be saved; say so at once.
+    if (save) {
+        try {
+            checkFile(EditorErrors::Outcome::EditKept);
+        } catch (const RuntimeError& error) {
+            noteRefusal(error);
+            throw;
+        }
+    }
+    // A log left by the file that was replaced would show its rows over the new file's.
+    if (logIsStale())
+        closeConnection();
+}
+
+DataControl::Listing DataControl::readListing(QSqlDatabase& db, bool save) {
+    Listing listing;
+    QSqlQuery q(db);
+    listing.fields = sourceFields(q);
+    listing.idColumn = freeIdColumn(q);
+    // The new file and the record source are usable, so nothing is written when the Refresh
+    // is bound to fail. The row id list read next includes a stored new row.
+    if (save)
+        commitPending();
+
+    q.setForwardOnly(true);
+    if (q.exec(QStringLiteral("PRAGMA data_version")) && q.next())
+        listing.dataVersion = q.value(0).toLongLong();
+    q.finish();
+    const bool whole = listing.idColumn.isEmpty();
+    if (!q.exec(whole ? RecordSource.query() : rowidsInOrder(listing.idColumn)))
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+    const int n = int(listing.fields.size());
+    while (q.next()) {
+        if (!whole) {
+            listing.rowids.append(q.value(0).toLongLong());
+            continue;
+        }
+        QVector<QVariant> values(n);
+        for (int i = 0; i < n; ++i)
+            values[i] = q.value(i);
+        listing.wholeRows.append(values);
+    }
+    if (q.lastError().isValid())
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+    return listing;
+}
+
+QString DataControl::rowidsInOrder(const QString& idColumn) const {
+    return QStringLiteral("select %1 from %2 order by %3")
+        .arg(idColumn, quoted(RecordSource.table), quoted(RecordSource.orderBy));
+}
+
+QStringList DataControl::sourceFields(QSqlQuery& q) const {
+    // LIMIT 0 learns the column names without running the sort.
+    if (!q.exec(QStringLiteral("select * from (%1) limit 0").arg(RecordSource.query())))
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+    QStringList fields;
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        fields.append(record.fieldName(i));
+    q.finish();
+    return fields;
+}
+
+QString DataControl::freeIdColumn(QSqlQuery& q) const {
+    // Rows are addressed by the table's own row id, under a name that none of its columns
+    // takes; a table without one (all names taken, WITHOUT ROWID) is read whole and shown.
+    const QString table = quoted(RecordSource.table);
+    if (!q.exec(QStringLiteral("select * from %1 limit 0").arg(table)))
+        throw Database::errorFrom(q.lastError(), DatabaseName);
+    QSet<QString> columns;
+    for (int i = 0; i < q.record().count(); ++i)
+        columns.insert(q.record().fieldName(i).toLower());
+    q.finish();
+    QString found;
+    for (const QString& alias :
+         {QStringLiteral("rowid"), QStringLiteral("oid"), QStringLiteral("_rowid_")}) {
+        if (!columns.contains(alias) &&
+            q.exec(QStringLiteral("select %1 from %2 limit 0").arg(alias, table))) {
+            found = alias;
+            break;
+        }
+    }
+    q.finish();
+    return found;
+}
+
+void DataControl::adoptListing(const QString& connection, Listing listing) {
+    beginResetModel();
     closeConnection();
-    m_connection = name;
-    m_dataVersion = version;
+    m_connection = connection;
+    m_dataVersion = listing.dataVersion;
     m_readFailure.reset();
     m_openedPath = DatabaseName;
     m_fileStamp = stampOf(DatabaseName);
     m_waiting = true;
-    m_idColumn = idColumn;
+    m_idColumn = listing.idColumn;
     m_readOnly.reset();
-    if (idColumn.isEmpty())
-        m_readOnly = Database::readOnlyTable(DatabaseName);
-    m_fields = fields;
-    m_rowids = std::move(rowids);
-    m_cache = std::move(wholeRows);
+    if (m_idColumn.isEmpty())
+        m_readOnly = EditorErrors::readOnlyTable(DatabaseName);
+    m_fields = listing.fields;
+    m_rowids = std::move(listing.rowids);
+    m_wholeRows = std::move(listing.wholeRows);
+    m_cache.clear();
     m_unreadable.clear();
     m_loaded = true;
     clearPending();
@@ -362,8 +364,8 @@ void DataControl::Refresh() {
     m_pos = 0;
     m_onDeleted = false;
     m_adding = false;
-    emit resetDone();
-    emit currentRowChanged(-1, currentGridRow());
+    endResetModel();
+    currentRowMoved(-1, currentGridRow());
     repositioned();
 }
 
@@ -379,9 +381,9 @@ void DataControl::Close() {
         // A refused edit was told once and cannot be saved: it goes with the window.
         if (save && m_hasPending && !m_refusal) {
             try {
-                commitPending(Database::Outcome::EditLost);
+                commitPending(EditorErrors::Outcome::EditLost);
             } catch (const RuntimeError& error) {
-                raiseError(Database::editLost(error));
+                raiseError(EditorErrors::editLost(error));
             }
         }
     }
@@ -422,8 +424,9 @@ void DataControl::closeConnection() {
 }
 
 void DataControl::dropState() {
-    emit aboutToReset();
+    beginResetModel();
     m_rowids.clear();
+    m_wholeRows.clear();
     m_cache.clear();
     m_unreadable.clear();
     m_fields.clear();
@@ -432,11 +435,11 @@ void DataControl::dropState() {
     m_pos = 0;
     m_onDeleted = false;
     m_adding = false;
-    emit resetDone();
+    endResetModel();
 }
 
 RuntimeError DataControl::readOnlyReason() const {
-    return m_readOnly ? *m_readOnly : Database::readOnlyTable(DatabaseName);
+    return m_readOnly ? *m_readOnly : EditorErrors::readOnlyTable(DatabaseName);
 }
 
 QString DataControl::errorText(int dataErr) const {
@@ -476,30 +479,32 @@ void DataControl::repositioned() {
         raiseError(*failure);
 }
 
-void DataControl::setWaiting(bool wait) const {
+void DataControl::waitForLocks(bool wait) const {
     if (wait == m_waiting || m_connection.isEmpty())
         return;
     m_waiting = wait;
-    waitFor(QSqlDatabase::database(m_connection, false), wait ? busyTimeout : 0);
+    // Back to the wait the connection was opened with.
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(wait ? Database::busyTimeoutMs() : 0));
 }
 
-void DataControl::checkFile(Database::Outcome outcome) {
+void DataControl::checkFile(EditorErrors::Outcome outcome) {
     const FileStamp now = stampOf(m_openedPath);
     if (!now.exists)
-        throw Database::fileGone(m_openedPath, false, outcome);
+        throw EditorErrors::fileGone(m_openedPath, false, outcome);
     if (now.device != m_fileStamp.device || now.inode != m_fileStamp.inode)
-        throw Database::fileGone(m_openedPath, true, outcome);
+        throw EditorErrors::fileGone(m_openedPath, true, outcome);
     if (now == m_fileStamp)
         return;
     // In WAL mode a new connection would read a file put in its place through the old
     // file's log.
     if (logIsStale())
-        throw Database::fileGone(m_openedPath, true, outcome);
+        throw EditorErrors::fileGone(m_openedPath, true, outcome);
     // Written by someone else since: a file copied over this one may even carry the same
     // change counter, and then the engine would trust pages it holds from the old content.
     // A fresh connection reads the file as it is, so the row check below sees the truth.
     const QString name = QStringLiteral("tessaline-data-%1").arg(nextConnectionNumber());
-    waitFor(Database::open(m_openedPath, name), busyTimeout);
+    Database::open(m_openedPath, name);
     Database::close(m_connection);
     m_connection = name;
     m_waiting = true;
@@ -508,17 +513,17 @@ void DataControl::checkFile(Database::Outcome outcome) {
     m_dataVersion = -1;
 }
 
-QVector<QVariant> DataControl::shownValues(int row, Database::Outcome outcome) const {
+QVector<QVariant> DataControl::shownValues(int row, EditorErrors::Outcome outcome) const {
     const auto it = m_cache.constFind(m_rowids.at(row));
     if (it == m_cache.constEnd()) {
         // Unread because the table changed, or because another program held the file.
         if (m_readFailure) {
             const RuntimeError error =
-                Database::tableChanged(*m_readFailure, DatabaseName, outcome);
+                EditorErrors::tableChanged(*m_readFailure, DatabaseName, outcome);
             if (error.number() != RuntimeError::DatabaseLocked)
                 throw error;
         }
-        throw Database::rowUnreadable(outcome);
+        throw EditorErrors::rowUnreadable(outcome);
     }
     QVector<QVariant> bytes;
     for (const QVariant& value : *it)
@@ -542,8 +547,8 @@ QString DataControl::whereShown() const {
 
 QVector<QVariant> DataControl::readBack(QSqlQuery& q, qint64 id) const {
     QVector<QVariant> values;
-    q.prepare(
-        QStringLiteral("select %1 from %2 where %3 = ?").arg(selectList(), Table, m_idColumn));
+    q.prepare(QStringLiteral("select %1 from %2 where %3 = ?")
+                  .arg(selectList(), quoted(RecordSource.table), m_idColumn));
     q.addBindValue(id);
     if (q.exec() && q.next())
         for (int i = 0; i < fieldCount(); ++i)
@@ -557,20 +562,20 @@ void DataControl::setPosition(int pos, bool adding) {
     m_pos = pos;
     m_onDeleted = false;
     m_adding = adding;
-    emit currentRowChanged(previous, currentGridRow());
+    currentRowMoved(previous, currentGridRow());
 }
 
 void DataControl::move(int action, Target target, int row, bool onRows) {
     if (!m_loaded)
         return;
-    setWaiting(true);
+    waitForLocks(true);
     bool save = false;
     if (!validate(action, save))
         return;
     saveOrCancel(save);
 
     // Worked out after the save: storing the new-row line adds a row at the end.
-    const int count = rowCount();
+    const int count = recordCount();
     int pos = m_pos;
     switch (target) {
     case Target::First:
@@ -599,14 +604,14 @@ void DataControl::move(int action, Target target, int row, bool onRows) {
 }
 
 bool DataControl::moveToGridRow(int row) {
-    if (!m_loaded || row < 0 || row > rowCount())
+    if (!m_loaded || row < 0 || row > recordCount())
         return false;
     if (row == currentGridRow())
         return true;
     // A refused edit keeps the cursor on its row without a message each time it is left.
     const bool refused = m_refusal.has_value();
     try {
-        if (row == rowCount())
+        if (row == recordCount())
             move(AddNewAction, Target::NewRow);
         else
             move(BookmarkAction, Target::Row, row);
@@ -619,7 +624,7 @@ bool DataControl::moveToGridRow(int row) {
 }
 
 void DataControl::navigate(Action action) {
-    if (!m_loaded || m_rowids.isEmpty())
+    if (!m_loaded || recordCount() == 0)
         return;
     // The target is worked out by move() once the row is saved, so that a typed new-row line
     // is stored first and counts among the rows. Off the rows, the cursor sits in a gap: Next
@@ -654,45 +659,21 @@ void DataControl::deleteCurrent() {
     if (m_readOnly)
         throw *m_readOnly;
     // Only the row the grid showed goes, and only while it holds what the grid showed.
-    const auto outcome = Database::Outcome::NotDeleted;
+    const auto outcome = EditorErrors::Outcome::NotDeleted;
     checkFile(outcome);
     const QVector<QVariant> shown = shownValues(row, outcome);
-    setWaiting(true);
+    waitForLocks(true);
     const qint64 id = m_rowids.at(row);
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (!db.transaction())
-            throw Database::errorFrom(db.lastError(), DatabaseName);
-        QSqlQuery q(db);
-        bool done = q.prepare(QStringLiteral("delete from %1").arg(Table) + whereShown());
-        q.addBindValue(id);
-        for (const QVariant& v : shown)
-            q.addBindValue(v);
-        done = done && q.exec();
-        if (!done || q.numRowsAffected() == 0) {
-            const RuntimeError error =
-                done ? Database::rowChanged(outcome)
-                     : Database::tableChanged(q.lastError(), DatabaseName, outcome);
-            q.finish();
-            db.rollback();
-            throw error;
-        }
-        q.finish();
-        if (!db.commit()) {
-            const RuntimeError error = Database::errorFrom(db.lastError(), DatabaseName);
-            db.rollback();
-            throw error;
-        }
-    }
-    m_fileStamp = stampOf(m_openedPath);
+    runWrite(QStringLiteral("delete from %1").arg(quoted(RecordSource.table)) + whereShown(),
+             QVariantList{id} + QVariantList(shown.begin(), shown.end()), true, outcome);
     clearPending();
-    emit rowAboutToBeRemoved(row);
+    beginRemoveRows({}, row, row);
     m_rowids.remove(row);
     m_cache.remove(id);
     if (m_lastModified == id)
         m_lastModified.reset();
     m_onDeleted = true;
-    emit rowRemoved(row);
+    endRemoveRows();
 }
 
 void DataControl::clearPending() {
@@ -710,7 +691,7 @@ void DataControl::cancelPending() {
     clearPending();
     const int row = currentGridRow();
     if (row >= 0)
-        emit rowChanged(row);
+        rowValuesChanged(row);
 }
 
 bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
@@ -729,11 +710,11 @@ bool DataControl::setPendingValue(int row, int field, const QVariant& value) {
     m_pending[field] = changed ? value : QVariant();
     m_pendingSet[field] = changed;
     m_hasPending = m_pendingSet.contains(true);
-    emit rowChanged(row);
+    rowValuesChanged(row);
     return true;
 }
 
-void DataControl::commitPending(Database::Outcome outcome) {
+void DataControl::commitPending(EditorErrors::Outcome outcome) {
     if (!m_hasPending)
         return;
     // Refused because the row, the table or the file is no longer what the grid showed: trying
@@ -765,113 +746,234 @@ void DataControl::noteRefusal(const RuntimeError& error) {
     }
 }
 
-void DataControl::writePending(Database::Outcome outcome) {
+void DataControl::writePending(EditorErrors::Outcome outcome) {
     const bool adding = m_adding;
-    const int row = adding ? rowCount() : currentRowIndex();
+    const int row = adding ? recordCount() : currentRowIndex();
     if (row < 0)
         return;
     if (m_readOnly)
         throw *m_readOnly;
     // A row is changed only while it holds what the grid showed, in the file it came from.
     checkFile(outcome);
-    const QVector<QVariant> shown = adding ? QVector<QVariant>() : shownValues(row, outcome);
-    setWaiting(true);
-
-    QStringList columns;
     QVariantList values;
+    const QString sql =
+        adding ? insertStatement(values) : updateStatement(row, shownValues(row, outcome), values);
+    waitForLocks(true);
+    qint64 id = adding ? -1 : m_rowids.at(row);
+    QVector<QVariant> stored;
+    runWrite(sql, values, !adding, outcome, [&](QSqlQuery& q) {
+        if (adding)
+            id = q.lastInsertId().toLongLong();
+        q.finish();
+        // Read back as stored (triggers and column types may change a value): what the grid
+        // shows next, and what the row's next write expects to find.
+        stored = readBack(q, id);
+    });
+    adoptWritten(row, id, stored, adding);
+}
+
+QString DataControl::insertStatement(QVariantList& values) const {
+    QStringList columns;
+    QStringList marks;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!m_pendingSet.at(i))
+            continue;
+        columns.append(quoted(m_fields.at(i)));
+        marks.append(QStringLiteral("?"));
+        values.append(m_pending.at(i));
+    }
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(quoted(RecordSource.table), columns.join(QStringLiteral(", ")),
+             marks.join(QStringLiteral(", ")));
+}
+
+QString DataControl::updateStatement(int row, const QVector<QVariant>& shown,
+                                     QVariantList& values) const {
+    QStringList columns;
     for (int i = 0; i < m_fields.size(); ++i) {
         if (!m_pendingSet.at(i))
             continue;
         columns.append(quoted(m_fields.at(i)));
         values.append(m_pending.at(i));
     }
+    values.append(m_rowids.at(row));
+    for (const QVariant& v : shown)
+        values.append(v);
+    return QStringLiteral("update %1 set %2 = ?")
+               .arg(quoted(RecordSource.table), columns.join(QStringLiteral(" = ?, "))) +
+           whereShown();
+}
 
+void DataControl::runWrite(const QString& sql, const QVariantList& values, bool guarded,
+                           EditorErrors::Outcome outcome,
+                           const std::function<void(QSqlQuery&)>& then) {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.transaction())
         throw Database::errorFrom(db.lastError(), DatabaseName);
     QSqlQuery q(db);
-    bool prepared = false;
-    if (adding) {
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks.append(QStringLiteral("?"));
-        prepared = q.prepare(
-            QStringLiteral("insert into %1 (%2) values (%3)")
-                .arg(Table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
-    } else {
-        prepared = q.prepare(QStringLiteral("update %1 set %2 = ?")
-                                 .arg(Table, columns.join(QStringLiteral(" = ?, "))) +
-                             whereShown());
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!adding) {
-        q.addBindValue(m_rowids.at(row));
-        for (const QVariant& v : shown)
-            q.addBindValue(v);
-    }
-
     auto fail = [&](const RuntimeError& error) {
         q.finish();
         db.rollback();
         throw error;
     };
+    const bool prepared = q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
     if (!prepared || !q.exec())
-        fail(Database::tableChanged(q.lastError(), DatabaseName, outcome));
-    if (!adding && q.numRowsAffected() == 0)
-        fail(Database::rowChanged(outcome));
-    const qint64 id = adding ? q.lastInsertId().toLongLong() : m_rowids.at(row);
+        fail(EditorErrors::tableChanged(q.lastError(), DatabaseName, outcome));
+    if (guarded && q.numRowsAffected() == 0)
+        fail(EditorErrors::rowChanged(outcome));
+    if (then)
+        then(q);
     q.finish();
-    // Read back as stored (triggers and column types may change a value): what the grid
-    // shows next, and what the row's next write expects to find.
-    const QVector<QVariant> stored = readBack(q, id);
     if (!db.commit())
         fail(Database::errorFrom(db.lastError(), DatabaseName));
-
     m_fileStamp = stampOf(m_openedPath);
+}
+
+void DataControl::adoptWritten(int row, qint64 id, const QVector<QVariant>& stored, bool added) {
     m_cache.remove(id);
     if (stored.size() == fieldCount())
         m_cache.insert(id, stored);
     m_unreadable.remove(id);
     m_lastModified = id;
     clearPending();
-    if (adding) {
-        emit aboutToStoreNewRow(row);
+    if (added) {
+        // The new-row line becomes the stored row; a fresh line appears after it.
+        beginInsertRows({}, row + 1, row + 1);
         m_rowids.append(id);
         m_adding = false;
         m_pos = row;
-        emit newRowStored(row);
+        endInsertRows();
+        rowValuesChanged(row + 1);
     }
-    emit rowChanged(row);
+    rowValuesChanged(row);
+}
+
+// --- The rows as a table: the grid's model ---
+
+int DataControl::rowCount(const QModelIndex& parent) const {
+    // The new-row line follows the rows.
+    return parent.isValid() || !m_loaded ? 0 : recordCount() + 1;
+}
+
+int DataControl::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(RecordSource.columns.size());
+}
+
+int DataControl::columnField(int column) const {
+    return fieldIndex(RecordSource.columns.value(column));
+}
+
+QVariant DataControl::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole)
+        return {};
+    // Reading first: whether the row can be read is known only once that was tried.
+    const QVariant value = displayValue(index.row(), columnField(index.column()));
+    if (rowUnreadable(index.row()))
+        return role == Qt::DisplayRole      ? QVariant(UnreadableText)
+               : role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray))
+                                            : QVariant();
+    if (role == Qt::ForegroundRole)
+        return {};
+    if (role == Qt::EditRole)
+        return value.toString();
+    // One line per row: line breaks show as blanks. No cell shows more than the start of a
+    // long verse, and drawing lays out all that it is given.
+    return oneLine(value.toString().left(ShownInCell));
+}
+
+bool DataControl::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    return setPendingValue(index.row(), columnField(index.column()), value);
+}
+
+Qt::ItemFlags DataControl::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (isReadOnly() || rowUnreadable(index.row()))
+        return flags;
+    return flags | Qt::ItemIsEditable;
+}
+
+QVariant DataControl::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_captions.value(section);
+    if (!m_loaded)
+        return {};
+    if (section == currentGridRow())
+        return m_hasPending ? RowMark::Edited : RowMark::Current;
+    return section == recordCount() ? RowMark::NewRow : QString();
+}
+
+bool DataControl::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                int role) {
+    if (orientation != Qt::Horizontal || role != Qt::EditRole || section < 0 ||
+        section >= columnCount())
+        return false;
+    m_captions.insert(section, value.toString());
+    emit headerDataChanged(orientation, section, section);
+    return true;
+}
+
+void DataControl::rowValuesChanged(int row) {
+    if (row < 0 || row >= rowCount() || columnCount() == 0)
+        return;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    markChanged(row);
+}
+
+void DataControl::markChanged(int row) {
+    if (row >= 0 && row < rowCount())
+        emit headerDataChanged(Qt::Vertical, row, row);
+}
+
+void DataControl::currentRowMoved(int previous, int row) {
+    markChanged(previous);
+    markChanged(row);
+    emit currentRowChanged(previous, row);
+}
+
+const QVector<QVariant>* DataControl::heldValues(int row) const {
+    if (m_readOnly)
+        return &m_wholeRows.at(row);
+    const auto it = m_cache.constFind(m_rowids.at(row));
+    return it == m_cache.constEnd() ? nullptr : &*it;
 }
 
 QVector<QVariant> DataControl::fetchRow(int row) const {
+    if (const QVector<QVariant>* held = heldValues(row))
+        return *held;
     const qint64 id = m_rowids.at(row);
-    auto it = m_cache.constFind(id);
-    if (it != m_cache.constEnd())
-        return *it;
     m_unreadable.remove(id);
     fetchPage(row);
-    it = m_cache.constFind(id);
+    const auto it = m_cache.constFind(id);
     if (it == m_cache.constEnd())
-        throw Database::rowRemoved();
+        throw EditorErrors::rowRemoved();
     return *it;
 }
 
-void DataControl::fetchPage(int row) const {
-    if (m_readOnly) // read whole by Refresh
+void DataControl::trimCache() const {
+    if (m_cache.size() <= CacheLimit)
         return;
-    if (m_cache.size() > CacheLimit) {
-        // The current row keeps the values it was read with: its writes expect them.
-        const int current = currentRowIndex();
-        const qint64 keptId = current >= 0 ? m_rowids.at(current) : -1;
-        const QVector<QVariant> kept = m_cache.value(keptId);
-        m_cache.clear();
-        if (!kept.isEmpty())
-            m_cache.insert(keptId, kept);
-    }
+    // The current row keeps the values it was read with: its writes expect them.
+    const int current = currentRowIndex();
+    const qint64 keptId = current >= 0 ? m_rowids.at(current) : -1;
+    const QVector<QVariant> kept = m_cache.value(keptId);
+    m_cache.clear();
+    if (!kept.isEmpty())
+        m_cache.insert(keptId, kept);
+}
+
+QStringList DataControl::pageIds(int row) const {
     const int first = row - row % PageSize;
-    const int last = qMin(first + PageSize, rowCount());
+    const int last = qMin(first + PageSize, recordCount());
     QStringList ids;
     for (int i = first; i < last; ++i) {
         const qint64 id = m_rowids.at(i);
@@ -880,7 +982,13 @@ void DataControl::fetchPage(int row) const {
     }
     if (!ids.contains(QString::number(m_rowids.at(row))))
         ids.append(QString::number(m_rowids.at(row)));
+    return ids;
+}
 
+void DataControl::fetchPage(int row) const {
+    trimCache();
+    // The rows of the page not yet held, and the row asked for in any case.
+    const QStringList ids = pageIds(row);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     auto unreadable = [&] {
@@ -892,10 +1000,10 @@ void DataControl::fetchPage(int row) const {
         // A locked file is not waited for again until a read succeeds or the next move.
         unreadable();
         m_readFailure = q.lastError();
-        const RuntimeError error = Database::tableChanged(q.lastError(), DatabaseName, {});
+        const RuntimeError error = EditorErrors::tableChanged(q.lastError(), DatabaseName, {});
         q.finish();
         if (error.number() == RuntimeError::DatabaseLocked)
-            setWaiting(false);
+            waitForLocks(false);
         throw error;
     };
     // Another program may have renumbered the row ids (VACUUM does) since they were listed:
@@ -915,10 +1023,11 @@ void DataControl::fetchPage(int row) const {
         return true;
     };
     if (listChanged(true))
-        throw Database::rowRemoved();
+        throw EditorErrors::rowRemoved();
     // Row ids are integers of our own: written into the statement, not bound one by one.
     if (!q.exec(QStringLiteral("select %1, %2 from %3 where %1 in (%4)")
-                    .arg(m_idColumn, selectList(), Table, ids.join(QLatin1Char(',')))))
+                    .arg(m_idColumn, selectList(), quoted(RecordSource.table),
+                         ids.join(QLatin1Char(',')))))
         failed();
     const int n = fieldCount();
     QHash<qint64, QVector<QVariant>> read;
@@ -932,10 +1041,10 @@ void DataControl::fetchPage(int row) const {
         failed();
     q.finish();
     if (listChanged(false))
-        throw Database::rowRemoved();
+        throw EditorErrors::rowRemoved();
     m_cache.insert(read);
     m_readFailure.reset();
-    setWaiting(true);
+    waitForLocks(true);
 }
 
 void DataControl::queueResync() const {
@@ -960,7 +1069,7 @@ void DataControl::resync() {
     const qint64 version = q.value(0).toLongLong();
     q.finish();
     QVector<qint64> ids;
-    bool listed = q.exec(QStringLiteral("select %1 from %2 %3").arg(m_idColumn, Table, OrderBy));
+    bool listed = q.exec(rowidsInOrder(m_idColumn));
     while (listed && q.next())
         ids.append(q.value(0).toLongLong());
     listed = listed && !q.lastError().isValid();
@@ -983,26 +1092,35 @@ void DataControl::resync() {
     // The current row is found again by the values it was read with, nearest its old place.
     const int row = currentRowIndex();
     const QVector<QVariant> kept = row >= 0 ? m_cache.value(m_rowids.at(row)) : QVector<QVariant>();
-    int found = -1;
-    if (!kept.isEmpty()) {
-        QString sql = QStringLiteral("select %1 from %2 where 1").arg(m_idColumn, Table);
-        for (const QString& field : m_fields)
-            sql += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
-        q.setForwardOnly(true);
-        if (q.prepare(sql)) {
-            for (const QVariant& value : kept)
-                q.addBindValue(storedBytes(value));
-            if (q.exec())
-                while (q.next()) {
-                    const int at = int(ids.indexOf(q.value(0).toLongLong()));
-                    if (at >= 0 && (found < 0 || qAbs(at - row) < qAbs(found - row)))
-                        found = at;
-                }
-        }
-        q.finish();
-    }
+    const int found = kept.isEmpty() ? -1 : nearestHolding(ids, kept, row);
+    takeRelisted(std::move(ids), version, row, found, kept);
+}
 
-    emit aboutToReset();
+int DataControl::nearestHolding(const QVector<qint64>& ids, const QVector<QVariant>& values,
+                                int near) const {
+    QString sql =
+        QStringLiteral("select %1 from %2 where 1").arg(m_idColumn, quoted(RecordSource.table));
+    for (const QString& field : m_fields)
+        sql += QStringLiteral(" and cast(%1 as blob) is ?").arg(quoted(field));
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    int found = -1;
+    if (q.prepare(sql)) {
+        for (const QVariant& value : values)
+            q.addBindValue(storedBytes(value));
+        if (q.exec())
+            while (q.next()) {
+                const int at = int(ids.indexOf(q.value(0).toLongLong()));
+                if (at >= 0 && (found < 0 || qAbs(at - near) < qAbs(found - near)))
+                    found = at;
+            }
+    }
+    return found;
+}
+
+void DataControl::takeRelisted(QVector<qint64> ids, qint64 version, int row, int found,
+                               const QVector<QVariant>& kept) {
+    beginResetModel();
     m_rowids = std::move(ids);
     m_cache.clear();
     m_unreadable.clear();
@@ -1010,48 +1128,47 @@ void DataControl::resync() {
     m_dataVersion = version;
     m_lastModified.reset();
     if (m_adding)
-        m_pos = rowCount();
+        m_pos = recordCount();
     else if (found >= 0)
         m_pos = found;
     else if (row >= 0)
-        m_pos = qMin(row, rowCount() - 1);
+        m_pos = qMin(row, recordCount() - 1);
     else
-        m_pos = qMin(m_pos, rowCount());
+        m_pos = qMin(m_pos, recordCount());
     if (found >= 0)
         m_cache.insert(m_rowids.at(found), kept);
-    emit resetDone();
-    emit currentRowChanged(-1, currentGridRow());
+    endResetModel();
+    currentRowMoved(-1, currentGridRow());
     repositioned();
     // The row edited is gone or changed: its edit stays to copy, but is not saved elsewhere.
     if (row >= 0 && found < 0 && m_hasPending) {
-        m_refusal = Database::rowChanged(Database::Outcome::EditKept);
+        m_refusal = EditorErrors::rowChanged(EditorErrors::Outcome::EditKept);
         raiseError(*m_refusal);
     }
 }
 
 QVariant DataControl::displayValue(int row, int field) const {
-    if (!m_loaded || field < 0 || field >= fieldCount() || row < 0 || row > rowCount())
+    if (!m_loaded || field < 0 || field >= fieldCount() || row < 0 || row > recordCount())
         return {};
     const bool current = row == currentGridRow();
     if (current && m_pendingSet.value(field))
         return m_pending.at(field);
-    if (row == rowCount())
+    if (row == recordCount())
         return {};
-    const qint64 id = m_rowids.at(row);
-    auto it = m_cache.constFind(id);
-    if (it == m_cache.constEnd() && !m_unreadable.contains(id)) {
+    const QVector<QVariant>* held = heldValues(row);
+    if (!held && !m_unreadable.contains(m_rowids.at(row))) {
         try {
             fetchPage(row);
         } catch (const RuntimeError&) {
             // Shown as unreadable (rowUnreadable) until the grid tries again.
         }
-        it = m_cache.constFind(id);
+        held = heldValues(row);
     }
-    return it == m_cache.constEnd() ? QVariant() : asShown(it->value(field));
+    return held ? asShown(held->value(field)) : QVariant();
 }
 
 bool DataControl::rowUnreadable(int row) const {
-    if (!m_loaded || row < 0 || row >= rowCount())
+    if (!m_loaded || m_readOnly || row < 0 || row >= recordCount())
         return false;
     const qint64 id = m_rowids.at(row);
     return !m_cache.contains(id) && m_unreadable.contains(id);

@@ -119,6 +119,10 @@ frmverses::frmverses() {
         setTabOrder(chain[i - 1], chain[i]);
 
     datPrimaryRS.setEvents(this);
+    // The grid shows the source's columns, so the source comes first.
+    datPrimaryRS.RecordSource = {QStringLiteral("verses"),
+                                 {QStringLiteral("title"), QStringLiteral("text")},
+                                 QStringLiteral("title")};
     grdDataGrid->setDataSource(&datPrimaryRS);
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmverses::cmdAdd_Click);
@@ -142,9 +146,8 @@ frmverses::~frmverses() {
 
 void frmverses::Form_Load() {
     datPrimaryRS.DatabaseName = Paths::versesPath();
-    datPrimaryRS.RecordSource = QString::fromLatin1(VersesQuery);
-    grdDataGrid->bindColumn(0, QStringLiteral("Title"), QStringLiteral("title"));
-    grdDataGrid->bindColumn(1, QStringLiteral("Text"), QStringLiteral("text"));
+    datPrimaryRS.setHeaderData(0, Qt::Horizontal, QStringLiteral("Title"));
+    datPrimaryRS.setHeaderData(1, Qt::Horizontal, QStringLiteral("Text"));
     grdDataGrid->setColumnWidthTwips(0, 1950);
     grdDataGrid->view()->horizontalHeader()->setStretchLastSection(true);
     // On failure the editor opens empty; Refresh tries again once the file is usable.

@@ -32,8 +32,6 @@ public:
     QPushButton* Command1; // Select
     QPushButton* Command2; // View Verse
 
-    static constexpr auto VersesQuery = "select [title],[text] from [verses] order by [title]";
-
     void Form_Load() override;
     void cmdAdd_Click();
     void cmdDelete_Click();

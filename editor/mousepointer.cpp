@@ -21,8 +21,4 @@ void set(int pointer) {
     current = next;
 }
 
-int get() {
-    return current;
-}
-
 } // namespace MousePointer

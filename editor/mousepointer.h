@@ -7,6 +7,5 @@ namespace MousePointer {
 enum : int { Default = 0, Hourglass = 11 };
 
 void set(int pointer);
-int get();
 
 } // namespace MousePointer

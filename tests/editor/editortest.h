@@ -25,5 +25,13 @@ protected:
         return QTest::qWaitForWindowActive(w);
     }
     QTableView* grid() const { return w->grdDataGrid->view(); }
+    // The text a cell of the grid shows, the edits not yet saved included.
+    QString cellText(int row, int column) const {
+        return grid()->model()->index(row, column).data().toString();
+    }
+    // The record selector's mark for a row: "▶", "✎", "*" or "".
+    QString rowMarker(int row) const {
+        return grid()->model()->headerData(row, Qt::Vertical).toString();
+    }
     QString caption() const { return w->datPrimaryRSBar->captionText(); }
 };

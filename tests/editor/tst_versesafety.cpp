@@ -50,7 +50,6 @@ QByteArray fileBytes(const QString& path) {
 class TestVerseSafety : public EditorTestCase {
     Q_OBJECT
 
-    QString cell(int row, int column) const { return w->grdDataGrid->cellText(row, column); }
     int gridRows() const { return grid()->model()->rowCount(); }
     void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
     void clickRow(int row) {
@@ -76,7 +75,7 @@ class TestVerseSafety : public EditorTestCase {
     QStringList shownTitles() const {
         QStringList out;
         for (int i = 0; i < gridRows() - 1; ++i)
-            out << cell(i, 0);
+            out << cellText(i, 0);
         return out;
     }
 
@@ -100,9 +99,9 @@ private slots:
         }
         QTRY_COMPARE(grid()->currentIndex().row(), 3);
         settle();
-        QCOMPARE(cell(3, 0), QStringLiteral("zz new"));
-        QCOMPARE(cell(0, 0), QStringLiteral("a"));
-        QCOMPARE(cell(2, 0), QStringLiteral("c"));
+        QCOMPARE(cellText(3, 0), QStringLiteral("zz new"));
+        QCOMPARE(cellText(0, 0), QStringLiteral("a"));
+        QCOMPARE(cellText(2, 0), QStringLiteral("c"));
         key(Qt::Key_Tab);
         key(Qt::Key_Tab);
         QCOMPARE(rowTexts(readVersesDb(Paths::versesPath())), rowTexts(ThreeRows));
@@ -156,7 +155,7 @@ private slots:
         settle();
         QCOMPARE(caption(), QStringLiteral("Record: 11"));
         QCOMPARE(w->Text1->text(), QStringLiteral("t030"));
-        QCOMPARE(cell(279, 0), QStringLiteral("t299"));
+        QCOMPARE(cellText(279, 0), QStringLiteral("t299"));
         QCOMPARE(gridRows(), 281);
     }
 
@@ -185,7 +184,7 @@ private slots:
         QCOMPARE(caption(), QStringLiteral("Record: 150"));
         QCOMPARE(host->messages.size(), 2);
         QVERIFY(w->Text2->text() != QLatin1String("text"));
-        QVERIFY(cell(149, 1) != QLatin1String("text"));
+        QVERIFY(cellText(149, 1) != QLatin1String("text"));
         w->cmdDelete->click();
         sharedState().FavSlot = 0;
         w->Command1->click();
@@ -300,7 +299,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(w->Text1->text(), QStringLiteral("Caf\u00e9")); // sorts before "a"
         QCOMPARE(w->Text2->text(), QStringLiteral("Caf\u00e9 cr\u017d\u00e8me"));
-        QCOMPARE(cell(0, 1), QStringLiteral("Caf\u00e9 cr\u017d\u00e8me"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("Caf\u00e9 cr\u017d\u00e8me"));
         if (action == "delete") {
             w->cmdDelete->click();
         } else {
@@ -343,13 +342,13 @@ private slots:
         for (int i = 0; i < 5; ++i)
             key(Qt::Key_Down);
         QCOMPARE(host->messages.size(), 1);
-        QCOMPARE(cell(0, 1), QStringLiteral("mine"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("mine"));
 
         w->cmdRefresh->click();
         QCOMPARE(host->messages.size(), 2);
         QVERIFY2(host->messages.last().text.contains(QLatin1String("dropped")),
                  qPrintable(host->messages.last().text));
-        QCOMPARE(cell(0, 1), QStringLiteral("their a"));
+        QCOMPARE(cellText(0, 1), QStringLiteral("their a"));
         QVERIFY(!w->datPrimaryRS.hasPendingEdits());
         QCOMPARE(sortedRowTexts(Paths::versesPath()),
                  (QStringList{"a|their a", "b|text b", "c|text c"}));

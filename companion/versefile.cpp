@@ -1,17 +1,15 @@
 #include "companion/versefile.h"
 
 #include "base/cp1252.h"
+#include "base/files.h"
 #include "base/runtimeerror.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace VerseFile {
 namespace {
@@ -151,8 +149,7 @@ Reader::Reader(const QString& path, Format format)
         throw RuntimeError(RuntimeError::FileNotFound,
                            QStringLiteral("Could not find '%1'.").arg(path));
     if (info.isDir())
-        throw RuntimeError(RuntimeError::PathFileAccess,
-                           QStringLiteral("'%1' is a folder, not a file.").arg(path));
+        throw Files::folderError(path);
     Source& source = *m_source;
     source.path = path;
     source.file.setFileName(path);
@@ -357,73 +354,43 @@ QByteArray csv(const QList<Verse>& verses) {
 
 namespace {
 
-// Writes all of bytes to an open file descriptor; errno on failure.
-bool writeAll(int fd, const QByteArray& bytes) {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-RuntimeError writeError(const QString& path, int code, bool kept) {
+// The companion's words for a failed write: a full disk and a size limit by name, and whether
+// the file that was there is kept.
+RuntimeError writeError(const QString& path, const Files::WriteFailure& failure, bool kept) {
+    if (failure.code == EISDIR)
+        return Files::folderError(path);
+    if (failure.code == 0)
+        return RuntimeError(RuntimeError::PathFileAccess,
+                            QStringLiteral("Could not write '%1': %2").arg(path, failure.reason));
     const QString keptNote = kept ? QStringLiteral(" The old file is kept as it was.") : QString();
-    if (code == ENOSPC || code == EDQUOT)
+    if (failure.code == ENOSPC || failure.code == EDQUOT)
         return RuntimeError(
             RuntimeError::DiskFull,
             QStringLiteral("Could not write '%1': the disk is full.%2").arg(path, keptNote));
-    if (code == EFBIG)
+    if (failure.code == EFBIG)
         return RuntimeError(RuntimeError::DiskFull,
                             QStringLiteral("Could not write '%1': the file would be larger than "
                                            "the size allowed for files here (ulimit -f).%2")
                                 .arg(path, keptNote));
     return RuntimeError(RuntimeError::PathFileAccess,
                         QStringLiteral("Could not write '%1': %2%3")
-                            .arg(path, QString::fromLocal8Bit(strerror(code)), keptNote));
+                            .arg(path, QString::fromLocal8Bit(strerror(failure.code)), keptNote));
 }
 
 } // namespace
 
 void write(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
-    if (info.isDir())
-        throw RuntimeError(RuntimeError::PathFileAccess,
-                           QStringLiteral("'%1' is a folder, not a file.").arg(path));
-    // A pipe or device is written to as it is: renaming a new file over it would replace it.
-    if (info.exists() && !info.isFile()) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0)
-            throw writeError(path, errno, false);
-        const bool written = writeAll(fd, bytes);
-        const int code = errno;
-        if (::close(fd) != 0 && written)
-            throw writeError(path, errno, false);
-        if (!written)
-            throw writeError(path, code, false);
-        return;
+    try {
+        // A pipe or device is written to as it is: renaming a new file over it would replace it.
+        if (info.exists() && !info.isFile())
+            Files::writeInto(path, bytes);
+        else
+            Files::replace(path, bytes);
+    } catch (const Files::WriteFailure& failure) {
+        throw writeError(path, failure,
+                         failure.step == Files::WriteFailure::Write && info.isFile());
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RuntimeError(
-            RuntimeError::PathFileAccess,
-            QStringLiteral("Could not write '%1': %2").arg(path, file.errorString()));
-    // Written straight to the descriptor, so that a full disk or a size limit is told as such.
-    if (!writeAll(int(file.handle()), bytes)) {
-        const RuntimeError error = writeError(path, errno, info.exists());
-        file.cancelWriting();
-        throw error;
-    }
-    if (!file.commit())
-        throw RuntimeError(
-            RuntimeError::PathFileAccess,
-            QStringLiteral("Could not write '%1': %2").arg(path, file.errorString()));
 }
 
 } // namespace VerseFile

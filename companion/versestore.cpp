@@ -226,10 +226,9 @@ private:
     std::optional<Statement> m_find, m_note, m_row, m_scan;
 };
 
-} // namespace
-
-Added add(QSqlDatabase& db, const QString& path, const Source& next,
-          const std::function<void()>& afterEach) {
+// Adds the verses on a connection that is already open (path names the file in messages).
+Added addOn(QSqlDatabase& db, const QString& path, const Source& next,
+            const std::function<void()>& afterEach) {
     QSqlQuery query(db);
     // Digests beyond what memory holds go to a temporary file, with a cache of their own.
     exec(query, QStringLiteral("PRAGMA temp_store = FILE"), path);
@@ -274,11 +273,18 @@ Added add(QSqlDatabase& db, const QString& path, const Source& next,
     }
 }
 
-Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& verses,
+} // namespace
+
+Added add(const QString& path, const Source& next, const std::function<void()>& afterEach) {
+    Opened opened(path);
+    return addOn(opened.db(), path, next, afterEach);
+}
+
+Added add(const QString& path, const QList<Companion::Verse>& verses,
           const Companion::Progress& progress) {
     qsizetype done = 0;
     return add(
-        db, path,
+        path,
         [&]() -> std::optional<Companion::Verse> {
             if (done == verses.size())
                 return std::nullopt;
@@ -288,17 +294,6 @@ Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& 
             if (progress)
                 progress(done, verses.size());
         });
-}
-
-Added add(const QString& path, const Source& next, const std::function<void()>& afterEach) {
-    Opened opened(path);
-    return add(opened.db(), path, next, afterEach);
-}
-
-Added add(const QString& path, const QList<Companion::Verse>& verses,
-          const Companion::Progress& progress) {
-    Opened opened(path);
-    return add(opened.db(), path, verses, progress);
 }
 
 QList<Companion::Verse> readAll(const QString& path) {

@@ -2,9 +2,8 @@
 
 #include "companion/verse.h"
 
+#include <functional>
 #include <optional>
-
-class QSqlDatabase;
 
 // The companion's work on the verse database: adding rows in one transaction, reading all.
 namespace VerseStore {
@@ -23,12 +22,6 @@ using Source = std::function<std::optional<Companion::Verse>()>;
 // the editor does, then gives up. afterEach runs after each verse (for progress).
 Added add(const QString& path, const Source& next, const std::function<void()>& afterEach = {});
 Added add(const QString& path, const QList<Companion::Verse>& verses,
-          const Companion::Progress& progress = {});
-
-// The same on a connection that is already open (path names the file in messages).
-Added add(QSqlDatabase& db, const QString& path, const Source& next,
-          const std::function<void()>& afterEach = {});
-Added add(QSqlDatabase& db, const QString& path, const QList<Companion::Verse>& verses,
           const Companion::Progress& progress = {});
 
 // How many digests of rows (16 bytes each, a power of two) an import keeps in memory before it

@@ -1,3 +1,4 @@
+#include "base/database.h"
 #include "base/paths.h"
 #include "editor/databar.h"
 #include "editor/datagrid.h"
@@ -60,6 +61,7 @@ class TestVerseEditor : public EditorTestCase {
 private slots:
     void cleanup() {
         ProgramTestCase::cleanup();
+        Database::setBusyTimeoutMs(Database::BusyTimeoutMs);
         QVERIFY(!hourglass());
     }
 
@@ -394,6 +396,7 @@ private slots:
     }
 
     void lockedDatabaseIsReportedAndTheEditsStay() {
+        Database::setBusyTimeoutMs(300);
         QVERIFY(open());
         QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         auto other = std::make_unique<OtherProgram>();
@@ -746,6 +749,7 @@ private slots:
     // Rows another program keeps locked: one wait and one message per move, never a wrong or
     // empty verse, and the rows read once the lock is gone.
     void rowsLockedByAnotherProgram() {
+        Database::setBusyTimeoutMs(300);
         QList<VerseRow> rows;
         for (int i = 0; i < 200; ++i)
             rows.append({QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')),
@@ -802,6 +806,7 @@ private slots:
         QFETCH(QString, lock);
         QFETCH(QString, action);
         QFETCH(QString, message);
+        Database::setBusyTimeoutMs(300);
         QVERIFY(open());
         QVERIFY(editCell(0, 1, QStringLiteral("edited")));
         OtherProgram other;

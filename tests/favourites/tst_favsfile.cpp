@@ -8,10 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <csignal>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,55 +36,12 @@ QStringList titles() {
     return {sharedState().FavTitles.begin(), sharedState().FavTitles.end()};
 }
 
-constexpr char ChildVariable[] = "TESSALINE_TEST_IN_CHILD";
-
-// True in the child that runInChild() started.
-bool inChild() {
-    return qEnvironmentVariableIsSet(ChildVariable);
-}
-
-// Runs the current test function and data row again in a child process and checks its verdict.
-// File permissions must hold and SIGXFSZ must be at its default (so that only the program's own
-// start-up keeps a write past a size limit alive): a suite run as root drops to the user
-// nobody there. A child that blocks (on a named pipe) is killed and fails the test.
+// Runs the current test function and data row again in a child process (see rerunInChild)
+// and checks its verdict.
 void runInChild() {
-    uid_t uid = ::geteuid();
-    gid_t gid = ::getegid();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(ChildVariable), QStringLiteral("1"));
-    if (uid == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        QVERIFY2(nobody, "the user nobody is missing");
-        uid = nobody->pw_uid;
-        gid = nobody->pw_gid;
-        env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
-        env.insert(QStringLiteral("HOME"), QStringLiteral("/tmp"));
-    }
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.setChildProcessModifier([uid, gid] {
-        std::signal(SIGXFSZ, SIG_DFL);
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) {
-            static const char why[] = "cannot become the user nobody\n";
-            [[maybe_unused]] auto ignored = ::write(2, why, sizeof why - 1);
-            ::_exit(126);
-        }
-    });
-    QString name = QString::fromLatin1(QTest::currentTestFunction());
-    if (QTest::currentDataTag())
-        name += u':' + QString::fromLatin1(QTest::currentDataTag());
-    child.start(QCoreApplication::applicationFilePath(), {name});
-    const bool finished = child.waitForFinished(20000);
-    if (!finished) {
-        child.kill();
-        child.waitForFinished();
-    }
-    const QByteArray output = child.readAll();
-    QVERIFY2(finished, qPrintable("the child blocked:\n" + output));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+    const ChildVerdict child = rerunInChild(20000);
+    QVERIFY2(child.finished, qPrintable("the child blocked:\n" + child.output));
+    QVERIFY2(child.passed, child.output.constData());
 }
 
 // Limits the size of any file this process writes, until it goes.
@@ -332,7 +286,7 @@ private slots:
     }
     void loadFailureIsReportedAndChangesNothing() {
         QFETCH(QString, setup);
-        if ((setup == "unreadable" || setup == "readonly") && !inChild())
+        if ((setup == "unreadable" || setup == "readonly") && !inTestChild())
             return runInChild();
         const QString path = Paths::favsPath();
         if (setup == "folder") {
@@ -375,7 +329,7 @@ private slots:
         QFETCH(bool, fileWritable);
         QFETCH(bool, saved);
         QFETCH(bool, inPlace);
-        if (!folderWritable && !inChild())
+        if (!folderWritable && !inTestChild())
             return runInChild();
         const QByteArray old = crlfLines({"old", "Old", "", "", "", "", "", "", "", "", "", ""});
         QVERIFY(writeFile(Paths::favsPath(), old));
@@ -422,7 +376,7 @@ private slots:
         QFETCH(int, oldLength);
         QFETCH(int, newLength);
         QFETCH(int, limit);
-        if (!inChild())
+        if (!inTestChild())
             return runInChild();
         // Twelve lines of the given length in all, the first holding the text.
         const auto favs = [](char letter, int length) {
@@ -480,7 +434,7 @@ private slots:
     }
     void failedSaveWithoutAFileSaysNothingWasKept() {
         QFETCH(bool, folderWritable);
-        if (!inChild())
+        if (!inTestChild())
             return runInChild();
         storeFavourite(0, QStringLiteral("verse"), QStringLiteral("T"));
         if (!folderWritable)
@@ -507,7 +461,7 @@ private slots:
     void unreadFileIsNeverOverwritten() {
         QFETCH(bool, readableAtLoad);
         QFETCH(bool, folderWritable);
-        if (!inChild())
+        if (!inTestChild())
             return runInChild();
         const QString path = Paths::favsPath();
         const QByteArray old =
@@ -542,7 +496,7 @@ private slots:
     void onlyARegularFileIsUsed() {
         QFETCH(QString, kind);
         QFETCH(bool, used);
-        if (!inChild())
+        if (!inTestChild())
             return runInChild();
         const QString path = Paths::favsPath();
         const QString pipe = dir->file("pipe");

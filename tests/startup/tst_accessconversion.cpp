@@ -9,9 +9,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
-#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -71,27 +69,10 @@ class TestAccessConversion : public ProgramTestCase {
     }
 
     // Permissions do not stop root, and a write past a file size limit raises SIGXFSZ: such
-    // tests run again in a child with the signal at its default and, under root, as nobody.
-    static bool inChild() { return qEnvironmentVariableIsSet("TESSALINE_CONVERSION_CHILD"); }
-    // Whether the current test passed in the child, and what it printed.
+    // tests run again in a child (rerunInChild). Whether it passed, and what it printed.
     static std::pair<bool, QByteArray> runInChild() {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TESSALINE_CONVERSION_CHILD"), QStringLiteral("1"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.setChildProcessModifier([] {
-            std::signal(SIGXFSZ, SIG_DFL);
-            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                ::_exit(97);
-        });
-        const QString tag = QLatin1String(QTest::currentDataTag());
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QLatin1String(QTest::currentTestFunction()) +
-                     (tag.isEmpty() ? QString() : u':' + tag)});
-        const bool finished = child.waitForFinished(60000);
-        return {finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                child.readAll()};
+        const ChildVerdict child = rerunInChild(60000);
+        return {child.passed, child.output};
     }
 
 private slots:
@@ -248,7 +229,7 @@ private slots:
     }
 
     void convertedFileIsWritableWhereTheOriginalWasNot() {
-        if (!inChild()) {
+        if (!inTestChild()) {
             const auto [ok, output] = runInChild();
             QVERIFY2(ok, output.constData());
             return;
@@ -281,7 +262,7 @@ private slots:
         QFETCH(QString, obstacle);
         QFETCH(int, number);
         QFETCH(QString, advice);
-        if (!inChild()) {
+        if (!inTestChild()) {
             const auto [ok, output] = runInChild();
             QVERIFY2(ok, output.constData());
             if (output.contains("SKIP   :"))

@@ -2,10 +2,18 @@
 
 #include "base/paths.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
+
+#include <csignal>
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 
 TestProgramDir::TestProgramDir() {
     Paths::setProgramDir(m_dir.path());
@@ -97,4 +105,54 @@ bool OtherProgram::exec(const QString& sql) {
 QVariant OtherProgram::value(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+}
+
+namespace {
+constexpr char ChildVariable[] = "TESSALINE_TEST_IN_CHILD";
+} // namespace
+
+bool inTestChild() {
+    return qEnvironmentVariableIsSet(ChildVariable);
+}
+
+ChildVerdict rerunInChild(int timeoutMs) {
+    uid_t uid = ::geteuid();
+    gid_t gid = ::getegid();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(ChildVariable), QStringLiteral("1"));
+    if (uid == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            return {false, false, "the user nobody is missing"};
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+        env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+        env.insert(QStringLiteral("HOME"), QStringLiteral("/tmp"));
+    }
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setChildProcessModifier([uid, gid] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) {
+            static const char why[] = "cannot become the user nobody\n";
+            [[maybe_unused]] auto ignored = ::write(2, why, sizeof why - 1);
+            ::_exit(126);
+        }
+    });
+    QString name = QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        name += u':' + QString::fromLatin1(QTest::currentDataTag());
+    child.start(QCoreApplication::applicationFilePath(), {name});
+    ChildVerdict verdict;
+    verdict.finished = child.waitForFinished(timeoutMs);
+    if (!verdict.finished) {
+        child.kill();
+        child.waitForFinished();
+    }
+    verdict.passed =
+        verdict.finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+    verdict.output = child.readAll();
+    return verdict;
 }

@@ -50,3 +50,18 @@ public:
 private:
     QString m_name;
 };
+
+// Tests that need file permissions to hold, or SIGXFSZ at its default (so that only the
+// program's own start-up keeps a write past a size limit alive), run again in a child process:
+// the current test function and data row, as the user nobody when the suite runs as root.
+// True in that child.
+bool inTestChild();
+
+// What the child run by rerunInChild() gave: whether it ended in time (one that blocks, on a
+// named pipe say, is killed), whether its test passed, and what it printed.
+struct ChildVerdict {
+    bool finished = false;
+    bool passed = false;
+    QByteArray output;
+};
+ChildVerdict rerunInChild(int timeoutMs);

@@ -1,5 +1,7 @@
 #include "look/picture.h"
 
+#include "windowbase/imagefile.h"
+
 #include <QFile>
 #include <QImageReader>
 
@@ -20,7 +22,7 @@ QPixmap picture(const QString& path, qreal devicePixelRatio) {
         name.insert(dot < 0 ? name.size() : dot, variant.suffix);
         if (variant.scale > 1 && !QFile::exists(name))
             continue;
-        QPixmap pixmap(name);
+        QPixmap pixmap = QPixmap::fromImage(ImageFile::read(name));
         if (pixmap.isNull())
             continue;
         if (variant.scale == 1)
@@ -44,7 +46,7 @@ QImage tiles(const QString& path, qreal devicePixelRatio) {
     const qsizetype dot = path.lastIndexOf(u'.');
     QString name = path;
     name.insert(dot < 0 ? name.size() : dot, QLatin1String("@1.5x"));
-    const QImage block(name);
+    const QImage block = ImageFile::read(name);
     const QSize base = QImageReader(path).size();
     if (block.isNull() || base.isEmpty() || block.height() != qRound(base.height() * 1.5) ||
         block.width() != base.width() * 3)

@@ -1,5 +1,6 @@
 #include "windowbase/formbase.h"
 
+#include "windowbase/imagefile.h"
 #include "windowbase/twips.h"
 
 #include <QCloseEvent>
@@ -15,11 +16,13 @@ namespace {
 QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 32})
-        icon.addFile(QStringLiteral(":/icons/tessaline-%1.png").arg(size));
+        icon.addPixmap(QPixmap::fromImage(
+            ImageFile::read(QStringLiteral(":/icons/tessaline-%1.png").arg(size))));
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->devicePixelRatio() > 1) {
         for (int size : {48, 64, 128, 256})
-            icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size));
+            icon.addPixmap(QPixmap::fromImage(ImageFile::read(
+                QStringLiteral(":/icons/hicolor/%1x%1/apps/tessaline.png").arg(size))));
     }
     return icon;
 }

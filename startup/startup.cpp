@@ -9,35 +9,17 @@
 #include "windowbase/host.h"
 #include "windowbase/module1.h"
 
-#include <exception>
-#include <thread>
-
 void Main() {
     const QString path = Paths::versesPath();
     // A verses.mdb kept by Access becomes the SQLite file the program works on, once.
     if (const auto converted =
             AccessConversion::convertIfAccess(path, AccessConversion::startUpNames()))
         Host::messageBox(AccessConversion::message(path, *converted));
-    // The verse table is checked on a second thread while the practice window is built: the
-    // two take about as long, and a second core does one while the first does the other. The
-    // window is shown only once the check has passed; the thread ends before Main returns.
-    std::exception_ptr failed;
-    std::thread check([&] {
-        try {
-            VerseLibrary::checkFile(path);
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    });
-    try {
-        Forms::get<Form1>();
-    } catch (...) {
-        check.join();
-        throw;
-    }
-    check.join();
-    if (failed)
-        std::rethrow_exception(failed);
+    // Checked before any window is built, so a file that cannot be used ends the program with
+    // its message and nothing else on screen. (A second thread for the check made start-up
+    // slower: it began later than the check takes here, and slowed the window's building.)
+    VerseLibrary::checkFile(path);
+    Forms::get<Form1>();
     sharedState().PracticeMode = 0;
     Forms::show<Form1>();
 }

@@ -11,9 +11,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/wait.h>
+#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
@@ -31,6 +34,72 @@ constexpr guint32 LongestValueBytes = 16u << 20;
 
 int stallTimeoutMs = 20000;
 
+// libmdb, loaded the first time an Access file is read rather than with every start of the
+// program: most starts never read one, and loading it up front made each of them measurably
+// slower. The functions the reader uses, resolved from it.
+struct MdbLibrary {
+#define TESSALINE_MDB_FUNCTIONS(X)                                                                 \
+    X(mdb_open)                                                                                    \
+    X(mdb_close)                                                                                   \
+    X(mdb_iconv_close)                                                                             \
+    X(mdb_is_user_table)                                                                           \
+    X(mdb_read_catalog)                                                                            \
+    X(mdb_read_table)                                                                              \
+    X(mdb_read_columns)                                                                            \
+    X(mdb_free_tabledef)                                                                           \
+    X(mdb_rewind_table)                                                                            \
+    X(mdb_fetch_row)                                                                               \
+    X(mdb_find_row)                                                                                \
+    X(mdb_crack_row)                                                                               \
+    X(mdb_get_int32)                                                                               \
+    X(mdb_set_bind_size)                                                                           \
+    X(mdb_col_to_string)                                                                           \
+    X(g_free)
+#define TESSALINE_MDB_POINTER(name) decltype(&::name) name = nullptr;
+    TESSALINE_MDB_FUNCTIONS(TESSALINE_MDB_POINTER)
+#undef TESSALINE_MDB_POINTER
+};
+
+QString libraryFileName = QStringLiteral(TESSALINE_LIBMDB_SONAME);
+
+RuntimeError notLoaded(const QString& why) {
+    return RuntimeError(RuntimeError::FileNotFound,
+                        QStringLiteral("Tessaline reads Access databases with the library libmdb, "
+                                       "which could not be loaded (%1). Install the package "
+                                       "libmdb3 (sudo apt install libmdb3), then try again.")
+                            .arg(why));
+}
+
+MdbLibrary load(const QString& name) {
+    // Kept loaded for the rest of the run: what it returned may still be in use.
+    void* handle = ::dlopen(QFile::encodeName(name).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw notLoaded(QString::fromLocal8Bit(::dlerror()));
+    MdbLibrary library;
+    const auto resolve = [&](auto& function, const char* symbol) {
+        function =
+            reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, symbol));
+        if (!function)
+            throw notLoaded(
+                QStringLiteral("%1 has no function %2").arg(name, QString::fromLatin1(symbol)));
+    };
+#define TESSALINE_MDB_RESOLVE(name) resolve(library.name, #name);
+    TESSALINE_MDB_FUNCTIONS(TESSALINE_MDB_RESOLVE)
+#undef TESSALINE_MDB_RESOLVE
+    return library;
+}
+
+// The library, loaded on the first call; a call after a failed one tries again.
+const MdbLibrary& libmdb() {
+    static std::optional<MdbLibrary> loaded;
+    static QString loadedName;
+    if (!loaded || loadedName != libraryFileName) {
+        loaded = load(libraryFileName);
+        loadedName = libraryFileName;
+    }
+    return *loaded;
+}
+
 // libmdb takes its output encoding and a Jet 3 file's code page from the environment
 // (MDBICONV, MDB_JET3_CHARSET); the reader needs UTF-8, and the code page the file names.
 bool convertToUtf8(MdbHandle* mdb) {
@@ -45,7 +114,7 @@ bool convertToUtf8(MdbHandle* mdb) {
         iconv_close(in);
         return false;
     }
-    mdb_iconv_close(mdb);
+    libmdb().mdb_iconv_close(mdb);
     mdb->iconv_in = in;
     mdb->iconv_out = out;
     return true;
@@ -57,7 +126,7 @@ QString nameOf(const char* name) {
 
 bool isOwnTable(const MdbCatalogEntry* entry) {
     return entry->object_type == MDB_TABLE &&
-           mdb_is_user_table(const_cast<MdbCatalogEntry*>(entry)) &&
+           libmdb().mdb_is_user_table(const_cast<MdbCatalogEntry*>(entry)) &&
            !nameOf(entry->object_name).startsWith(QLatin1String("MSys"), Qt::CaseInsensitive);
 }
 
@@ -86,7 +155,7 @@ struct TableDef {
     MdbTableDef* def = nullptr;
     ~TableDef() {
         if (def)
-            mdb_free_tabledef(def);
+            libmdb().mdb_free_tabledef(def);
     }
 };
 
@@ -96,7 +165,7 @@ struct AccessFile::Handle {
     MdbHandle* mdb = nullptr;
     ~Handle() {
         if (mdb)
-            mdb_close(mdb);
+            libmdb().mdb_close(mdb);
     }
 };
 
@@ -115,7 +184,7 @@ AccessFile::AccessFile(const QString& path) : m_path(path), m_handle(new Handle)
         if (!probe.open(QIODevice::ReadOnly))
             throw Database::accessUnreadable(path, probe.errorString());
         probe.close();
-        m_handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+        m_handle->mdb = libmdb().mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
         if (!m_handle->mdb)
             throw Database::accessUnreadable(path, QStringLiteral("its header is not one libmdb "
                                                                   "knows"));
@@ -124,7 +193,7 @@ AccessFile::AccessFile(const QString& path) : m_path(path), m_handle(new Handle)
                 path,
                 QStringLiteral("its code page %1 is unknown").arg(m_handle->mdb->f->code_page));
         // Every Access file lists its own system tables: a catalogue without them was not read.
-        if (!mdb_read_catalog(m_handle->mdb, MDB_TABLE) || m_handle->mdb->num_catalog == 0)
+        if (!libmdb().mdb_read_catalog(m_handle->mdb, MDB_TABLE) || m_handle->mdb->num_catalog == 0)
             throw Database::accessUnreadable(path, QStringLiteral("its list of tables cannot be "
                                                                   "read"));
     } catch (...) {
@@ -160,8 +229,8 @@ QList<AccessFile::Row> AccessFile::rows(const QString& table, const QStringList&
     }
     if (!found)
         throw Database::accessTableMissing(m_path, table, tables());
-    TableDef t{mdb_read_table(found)};
-    if (!t.def || !mdb_read_columns(t.def))
+    TableDef t{libmdb().mdb_read_table(found)};
+    if (!t.def || !libmdb().mdb_read_columns(t.def))
         throw Database::accessUnreadable(
             m_path, QStringLiteral("the table '%1' cannot be read").arg(table));
     const QString tableName = nameOf(t.def->name);
@@ -194,17 +263,17 @@ QList<AccessFile::Row> AccessFile::rows(const QString& table, const QStringList&
     const qint64 total = t.def->num_rows;
     std::vector<MdbField> fields(t.def->num_cols);
     const size_t usualBindSize = mdb->bind_size;
-    mdb_rewind_table(t.def);
+    libmdb().mdb_rewind_table(t.def);
     // mdb_fetch_row steps over deleted rows and leaves the row it found on the page in pg_buf;
     // cracking it again tells a NULL from an empty text, which the bound values do not.
-    while (mdb_fetch_row(t.def)) {
+    while (libmdb().mdb_fetch_row(t.def)) {
         const qint64 rowNumber = result.size() + 1;
         int start = 0;
         size_t length = 0;
-        if (mdb_find_row(mdb, int(t.def->cur_row) - 1, &start, &length) != 0)
+        if (libmdb().mdb_find_row(mdb, int(t.def->cur_row) - 1, &start, &length) != 0)
             throw Database::accessValueDamaged(m_path, tableName, present[wanted.front()],
                                                rowNumber);
-        const int cracked = mdb_crack_row(t.def, start & 0x1fff, length, fields.data());
+        const int cracked = libmdb().mdb_crack_row(t.def, start & 0x1fff, length, fields.data());
         Row row;
         for (int index : wanted) {
             const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(t.def->columns, index));
@@ -222,17 +291,18 @@ QList<AccessFile::Row> AccessFile::rows(const QString& table, const QStringList&
             // bind_size bytes, so that must hold the longest UTF-8 its stored bytes can give.
             guint32 stored = 0;
             if (column->col_type == MDB_MEMO && field->siz >= MDB_MEMO_OVERHEAD) {
-                stored = guint32(mdb_get_int32(mdb->pg_buf, field->start)) & 0x3fffffffu;
+                stored = guint32(libmdb().mdb_get_int32(mdb->pg_buf, field->start)) & 0x3fffffffu;
                 if (stored > LongestValueBytes)
                     throw Database::accessValueDamaged(m_path, tableName, present[index],
                                                        rowNumber);
-                mdb_set_bind_size(mdb, qMax<size_t>(usualBindSize, size_t(stored) * 3 + 16));
+                libmdb().mdb_set_bind_size(mdb,
+                                           qMax<size_t>(usualBindSize, size_t(stored) * 3 + 16));
             }
-            char* text =
-                mdb_col_to_string(mdb, mdb->pg_buf, field->start, column->col_type, field->siz);
-            mdb_set_bind_size(mdb, usualBindSize);
+            char* text = libmdb().mdb_col_to_string(mdb, mdb->pg_buf, field->start,
+                                                    column->col_type, field->siz);
+            libmdb().mdb_set_bind_size(mdb, usualBindSize);
             const QString value = QString::fromUtf8(text ? text : "");
-            g_free(text);
+            libmdb().g_free(text);
             // libmdb gives an empty text when it cannot follow a memo to its pages.
             if (stored > 0 && value.isEmpty())
                 throw Database::accessValueDamaged(m_path, tableName, present[index], rowNumber);
@@ -325,6 +395,8 @@ struct Child {
 QList<AccessFile::Row> AccessFile::readGuarded(const QString& path, const QString& table,
                                                const QStringList& columns,
                                                const Progress& progress) {
+    // Loaded here, so the child has it and a missing library is told as such.
+    libmdb();
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         throw Database::accessUnreadable(path, QString::fromLocal8Bit(std::strerror(errno)));
@@ -389,4 +461,8 @@ QList<AccessFile::Row> AccessFile::readGuarded(const QString& path, const QStrin
 
 void AccessFile::setStallTimeoutMs(int ms) {
     stallTimeoutMs = ms;
+}
+
+void AccessFile::setLibraryFileName(const QString& fileName) {
+    libraryFileName = fileName.isEmpty() ? QStringLiteral(TESSALINE_LIBMDB_SONAME) : fileName;
 }

@@ -45,6 +45,9 @@ public:
                                   const QStringList& columns, const Progress& progress = {});
     // How long readGuarded waits for a sign of progress (tests shorten it).
     static void setStallTimeoutMs(int ms);
+    // The libmdb loaded when the first file is read (empty: its soname); tests name one that is
+    // not there. A file that cannot be read for want of it throws RuntimeError 53.
+    static void setLibraryFileName(const QString& fileName);
 
 private:
     QString m_path;

@@ -51,8 +51,9 @@ Access is converted on the first start.
 
 Each user's verses and favourites live in ~/.local/share/tessaline.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# SQLite is a Qt plugin, loaded by name at run time.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+# SQLite is a Qt plugin, and libmdb is loaded when an Access file is read: both by name at run
+# time, where dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libmdb3")
 # The sample verses and the README's examples use the World English Bible; the fonts are the
 # ones the windows are laid out for.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sword-text-web, fonts-liberation2")

@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -181,6 +182,37 @@ private slots:
         QCOMPARE(rows, AccessFile(path).rows(QStringLiteral("MSP_PROJECTS"), columns));
         QVERIFY(rows.value(0).value(1).isNull());
         QCOMPARE(steps.value(steps.size() - 1), (std::pair<qint64, qint64>{1, 1}));
+    }
+
+    // libmdb is loaded when the first file is read; without it, both reads say what to
+    // install, and the guarded one says so itself rather than as a child that failed.
+    void missingLibraryIsNamedWithItsPackage() {
+        const QString path = fixture(QStringLiteral("test2V2000.mdb"));
+        AccessFile::setLibraryFileName(QStringLiteral("libmdb-not-installed.so.3"));
+        const auto restore = qScopeGuard([] { AccessFile::setLibraryFileName({}); });
+        const auto failure = [&](const std::function<void()>& read) {
+            try {
+                read();
+            } catch (const RuntimeError& error) {
+                return QStringLiteral("%1 %2").arg(error.number()).arg(error.description());
+            }
+            return QStringLiteral("no error");
+        };
+        for (const QString& said :
+             {failure([&] { AccessFile file(path); }), failure([&] {
+                  AccessFile::readGuarded(path, QStringLiteral("MSP_PROJECTS"), {"PROJ_NAME"});
+              })}) {
+            QVERIFY2(said.startsWith(QLatin1String("53 Tessaline reads Access databases with the "
+                                                   "library libmdb, which could not be loaded "
+                                                   "(libmdb-not-installed.so.3")),
+                     qPrintable(said));
+            QVERIFY2(said.endsWith(QLatin1String("Install the package libmdb3 (sudo apt install "
+                                                 "libmdb3), then try again.")),
+                     qPrintable(said));
+        }
+        // A later read tries again, and reads once the library is there.
+        AccessFile::setLibraryFileName({});
+        QVERIFY(AccessFile(path).tables().contains(QLatin1String("MSP_PROJECTS")));
     }
 
     // libmdb would take the encodings from the environment: whatever it holds, Jet 3 text is

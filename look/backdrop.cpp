@@ -21,6 +21,10 @@ void paintTiles(Surface& target, double tileWidth, double tileHeight) {
 
 namespace {
 
+// Where blitting tile by tile stops being at least as fast as Qt's tiled fill (measured with
+// bench_inprocess: 2.4 times faster at 597 x 367, even at 1920 x 1080, slower at 3840 x 2160).
+constexpr double BlitAtMostPixels = 1920.0 * 1080.0;
+
 class WidgetSurface : public Surface {
 public:
     WidgetSurface(FormBase& form, const Tile& tile)
@@ -64,7 +68,10 @@ public:
 
     // Tiles at the picture's own size that fill a rectangle edge to edge are the same pixels
     // as one tiled fill of it, which Qt spreads over the processor's cores; a blit per tile
-    // runs on one. So they are gathered and drawn together once the paint is laid out.
+    // runs on one. So they are gathered and drawn together once the paint is laid out: on a
+    // large window as one fill, on one up to a full-HD screen's size tile by tile, which is
+    // as fast there or faster and starts none of Qt's paint threads (starting them made the
+    // practice window's first paint 0.5 ms slower).
     void finish() {
         if (m_gathered.isEmpty())
             return;
@@ -82,7 +89,8 @@ public:
         }
         const double across = covered.width() / size.width();
         const double down = covered.height() / size.height();
-        if (onGrid && cells.size() == m_gathered.size() &&
+        const double pixels = covered.width() * covered.height() * m_ratio * m_ratio;
+        if (pixels > BlitAtMostPixels && onGrid && cells.size() == m_gathered.size() &&
             qRound64(across) * qRound64(down) == cells.size()) {
             m_painter.drawTiledPixmap(covered, m_tile.picture);
         } else {

@@ -539,7 +539,7 @@ int main(int argc, char** argv) {
     for (int n : {500, 31000}) {
         const Startup& s = startup[n];
         const double t = Measure::median(s.time), f = Measure::median(s.floorTime);
-        const double limit = n == 500 ? 1.3 : 1.6;
+        const double limit = n == 500 ? 1.2 : 1.6;
         rows.append({QStringLiteral("start-up, %1 verses").arg(count(n)), ms(t),
                      QStringLiteral("%1 (floor %2)").arg(times(t / f), ms(f)),
                      QStringLiteral("<= %1 x floor").arg(limit), s.ok && t <= limit * f});

@@ -39,8 +39,12 @@ void PictureButton::paintEvent(QPaintEvent*) {
                                {mark.topRight(), QSize(1, mark.height())}};
         for (const QRect& side : sides)
             p.fillRect(side, Qt::white);
+        // Every other pixel dark, counted in the window's own pixels so that the dots stay
+        // dots on a scaled screen (a pattern brush would be in the screen's finer pixels).
         for (const QRect& side : sides)
-            p.fillRect(side, QBrush(Qt::black, Qt::Dense4Pattern));
+            for (int y = side.top(); y <= side.bottom(); ++y)
+                for (int x = side.left() + (side.left() + y) % 2; x <= side.right(); x += 2)
+                    p.fillRect(x, y, 1, 1, Qt::black);
     }
 }
 

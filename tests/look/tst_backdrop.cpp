@@ -87,6 +87,8 @@ private slots:
         QTest::newRow("smaller than a tile") << QSize(100, 50);
         QTest::newRow("one pixel past two tiles") << QSize(343, 329);
         QTest::newRow("wide and low") << QSize(2000, 30);
+        // Past a full-HD screen the tiles are drawn as one tiled fill, below it one by one.
+        QTest::newRow("larger than full HD") << QSize(2000, 1200);
     }
     void everyTileIsThePicture() {
         QFETCH(QSize, size);

@@ -61,6 +61,8 @@ struct MdbLibrary {
 };
 
 QString libraryFileName = QStringLiteral(TESSALINE_LIBMDB_SONAME);
+// Loaded from libraryFileName by the first read; naming another file forgets it.
+std::optional<MdbLibrary> loaded;
 
 RuntimeError notLoaded(const QString& why) {
     return RuntimeError(RuntimeError::FileNotFound,
@@ -91,12 +93,8 @@ MdbLibrary load(const QString& name) {
 
 // The library, loaded on the first call; a call after a failed one tries again.
 const MdbLibrary& libmdb() {
-    static std::optional<MdbLibrary> loaded;
-    static QString loadedName;
-    if (!loaded || loadedName != libraryFileName) {
+    if (!loaded)
         loaded = load(libraryFileName);
-        loadedName = libraryFileName;
-    }
     return *loaded;
 }
 
@@ -465,4 +463,5 @@ void AccessFile::setStallTimeoutMs(int ms) {
 
 void AccessFile::setLibraryFileName(const QString& fileName) {
     libraryFileName = fileName.isEmpty() ? QStringLiteral(TESSALINE_LIBMDB_SONAME) : fileName;
+    loaded.reset();
 }

@@ -3,9 +3,20 @@
 #include "windowbase/imagefile.h"
 
 #include <QFile>
-#include <QImageReader>
 
 namespace Look {
+
+namespace {
+
+// The file of a picture's variant: "picture1@2x.bmp" for "picture1.bmp" and "@2x".
+QString variantFile(const QString& path, QLatin1String suffix) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    QString name = path;
+    name.insert(dot < 0 ? name.size() : dot, suffix);
+    return name;
+}
+
+} // namespace
 
 QPixmap picture(const QString& path, qreal devicePixelRatio) {
     struct Variant {
@@ -14,12 +25,10 @@ QPixmap picture(const QString& path, qreal devicePixelRatio) {
     };
     static const Variant variants[] = {
         {1, QLatin1String("")}, {1.5, QLatin1String("@1.5x")}, {2, QLatin1String("@2x")}};
-    const qsizetype dot = path.lastIndexOf(u'.');
     QPixmap chosen;
     QSize base;
     for (const Variant& variant : variants) {
-        QString name = path;
-        name.insert(dot < 0 ? name.size() : dot, variant.suffix);
+        const QString name = variantFile(path, variant.suffix);
         if (variant.scale > 1 && !QFile::exists(name))
             continue;
         QPixmap pixmap = QPixmap::fromImage(ImageFile::read(name));
@@ -43,11 +52,9 @@ QImage tiles(const QString& path, qreal devicePixelRatio) {
     // Only 150 % needs it: 1x and 2x tiles are whole pixels.
     if (qAbs(devicePixelRatio - 1.5) > 0.01)
         return {};
-    const qsizetype dot = path.lastIndexOf(u'.');
-    QString name = path;
-    name.insert(dot < 0 ? name.size() : dot, QLatin1String("@1.5x"));
-    const QImage block = ImageFile::read(name);
-    const QSize base = QImageReader(path).size();
+    const QImage block = ImageFile::read(variantFile(path, QLatin1String("@1.5x")));
+    // Read in its own format, as every picture is, so no image plugin is loaded for it.
+    const QSize base = ImageFile::read(path).size();
     if (block.isNull() || base.isEmpty() || block.height() != qRound(base.height() * 1.5) ||
         block.width() != base.width() * 3)
         return {};

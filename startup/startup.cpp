@@ -19,7 +19,6 @@ void Main() {
     // its message and nothing else on screen. (A second thread for the check made start-up
     // slower: it began later than the check takes here, and slowed the window's building.)
     VerseLibrary::checkFile(path);
-    Forms::get<Form1>();
     sharedState().PracticeMode = 0;
     Forms::show<Form1>();
 }
